@@ -1,0 +1,21 @@
+# keyloom_layer(NAME DIR DEPS...) builds every .cpp directly in DIR into the
+# library keyloom_NAME. Files ending in _win32.cpp build only for Windows,
+# files ending in _posix.cpp or _linux.cpp only elsewhere.
+function(keyloom_layer name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "_(posix|linux)\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
+  endif()
+  set(target keyloom_${name})
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${target} PUBLIC ${ARGN})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${target} INTERFACE ${ARGN})
+  endif()
+endfunction()
