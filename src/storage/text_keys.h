@@ -1,0 +1,59 @@
+// The text keys the program looks up in section "TEXT" of a language file,
+// other than those of the key table and the media list (src/model carries
+// those beside the keys they name). One list, read by the language-file
+// check and the tests.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace keyloom {
+
+inline constexpr std::array<std::u16string_view, 66> kTextKeys = {
+    // Main window and tray
+    u"MAIN_CAPTION", u"MAIN_HELP_PROMPT", u"MAIN_CLOSE_PROMPT", u"MAIN_MINIMIZE_PROMPT",
+    u"MAIN_MENU_PROMPT", u"KEYBOARD_TRAY_DESC", u"MAIN_APPLY_PROMPT", u"MAIN_SWITCH_COLOR_TEXT",
+    u"MAIN_PROMPT_DEFAULT", u"MAIN_PROMPT_INPORT", u"MAIN_NO_DEVICE_PROMPT",
+    u"MAIN_DEFAULT_MATRIX_PROMPT",
+    // About dialog
+    u"LANG_ABOUT_TITLE", u"GUANYU_JIESHAO", u"GUANYU_BANQUAN", u"LANG_ABOUT_OK",
+    // Profile files and profile switching
+    u"PROFILE_FORMAT_ERROR", u"PROFILE_NEW", u"PROFILE_LOAD_PROMPT", u"DEFAULT_PROFILE_NAME",
+    u"PROFILE_TIP", u"PROFILE_SELECT_PROMPT", u"PROFILE_SEELCT_PROMPT2",
+    // Key naming and key assignment
+    u"UNKNOWN_KEY", u"FUNC_KEY_DESC1", u"FUNC_KEY_DESC2", u"FUNC_KEY_DESC3", u"FUNC_KEY_DESC4",
+    u"FUNC_KEY_DESC5", u"FUNC_KEY_DESC6", u"FUNC_KEY_DESC7", u"FUNC_KEY_DESC8", u"FUNC_KEY_DESC9",
+    u"FUNC_KEY_DESC10", u"FUNC_KEY_DESC11", u"KEY_PROMPT_SET", u"KEY_PROMPT_SINGLE",
+    u"KEY_PROMPT_MACRO", u"KEY_PROMPT_MEDIA", u"KEY_PROMPT_FUNCTION", u"APPLY_PROMPT",
+    u"MACRO_DELETE_CONFIRM_OF_KEYS", u"EXTRA_MACRO_TOO_LONG", u"EXTRA_PROFILE_SPACE_TIGHT",
+    // Macros and the composite key editor
+    u"MACRO_CYCLES", u"RECORD_DELAY", u"IDS_MACRO_KB_KEY", u"IDS_MACRO_MOU_KEY",
+    u"IDS_KEYBOARD_MOU_LEFT", u"IDS_KEYBOARD_MOU_RIGHT", u"IDS_KEYBOARD_MOU_MIDDLE",
+    u"IDS_KEYBOARD_ROLL_UP", u"IDS_KEYBOARD_ROLL_DOWN", u"COMPOSITE_PROMPT_CLEAR",
+    u"COMPOSITE_PROMPT_OSK", u"MACRO_KEYS_TISHI", u"MACRO_ACTION_TISHI", u"MACRO_DELAY_MS",
+    u"MACRO_NEW_PREFIX", u"MACRO_ERR_MAX", u"MACRO_ACTION_RECORD", u"MACRO_ACTION_STOP_RECORD",
+    u"MACRO_ACTION_RECORD_DELAY", u"MACRO_ACTION_CLEAR_CONFIRM", u"MACRO_ACTION_ERR_DELAY_MAX",
+    u"MACRO_ACTION_ERR_MODIFY",
+};
+
+// Keys of section "LIGHT".
+inline constexpr std::array<std::u16string_view, 3> kLightTextKeys = {u"Color", u"JColor", u"Tool"};
+
+// Section "MODE" holds one name per lighting mode number, in decimal.
+inline constexpr int kFirstModeNumber = 1;
+inline constexpr int kLastModeNumber = 20;
+
+// Texts used as formats, and the one argument each receives.
+enum class FormatArgument { kNumber, kText };
+struct FormatTextKey {
+  std::u16string_view key;
+  FormatArgument argument;
+};
+inline constexpr std::array<FormatTextKey, 4> kFormatTextKeys = {{
+    {u"UNKNOWN_KEY", FormatArgument::kNumber},
+    {u"PROFILE_FORMAT_ERROR", FormatArgument::kText},
+    {u"MACRO_ERR_MAX", FormatArgument::kNumber},
+    {u"MACRO_ACTION_ERR_DELAY_MAX", FormatArgument::kNumber},
+}};
+
+}  // namespace keyloom
