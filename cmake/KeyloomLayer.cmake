@@ -1,8 +1,12 @@
-# keyloom_layer(NAME DIR DEPS...) builds every .cpp directly in DIR into the
-# library keyloom_NAME. Files ending in _win32.cpp build only for Windows,
+# keyloom_layer(NAME "DIR[;DIR...]" DEPS...) builds every .cpp directly in
+# each DIR into the library keyloom_NAME. Files ending in _win32.cpp build only for Windows,
 # files ending in _posix.cpp or _linux.cpp only elsewhere.
-function(keyloom_layer name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+function(keyloom_layer name dirs)
+  set(sources)
+  foreach(dir ${dirs})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
   if(WIN32)
     list(FILTER sources EXCLUDE REGEX "_(posix|linux)\\.cpp$")
   else()

@@ -1,0 +1,350 @@
+#include "device/sim/sim_keyboard.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "device/default_matrix.h"
+
+namespace keyloom {
+
+namespace {
+
+constexpr std::array<uint8_t, 42> kDefaultLightingRecord = {0x01, 0x04, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Where model B keeps its nine G keys in its default key map.
+constexpr int kModelBGKeyPositions[9] = {0, 1, 2, 3, 4, 5, 6, 7, 14};
+
+bool ReadFileExact(const std::filesystem::path& p, std::span<uint8_t> out) {
+  std::ifstream f(p, std::ios::binary);
+  if (!f) return false;
+  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  if (bytes.size() != out.size()) return false;
+  std::copy(bytes.begin(), bytes.end(), out.begin());
+  return true;
+}
+
+void WriteFileAtomically(const std::filesystem::path& p, std::span<const uint8_t> bytes) {
+  std::filesystem::path tmp = p;
+  tmp += ".tmp";
+  {
+    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+    if (!f) return;
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!f) return;
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, p, ec);
+}
+
+}  // namespace
+
+SimMemory FactoryMemory(const KeyboardModel& model) {
+  SimMemory m;
+  // Bytes 0-7 are the firmware's own; they must come back unchanged when the
+  // active profile is written, so give them recognisable values.
+  const uint8_t head[8] = {0x56, 0x52, 0x01, 0x07, 0x20, 0x26, 0x00, 0x01};
+  std::copy(std::begin(head), std::end(head), m.settings.begin());
+  m.settings[10] = 0;
+  m.settings[11] = model.letter == 'A' ? 32 : 64;
+  for (int i = 0; i < 20; ++i) m.settings[12 + i] = static_cast<uint8_t>(i + 1);
+  for (int p = 0; p < 3; ++p) std::copy(kDefaultLightingRecord.begin(), kDefaultLightingRecord.end(), m.params.begin() + p * 42);
+
+  m.default_keymap.assign(kBuiltInDefaultMatrix.begin(), kBuiltInDefaultMatrix.begin() + model.keymap_size);
+  if (model.letter == 'B') {
+    for (int g = 0; g < 9; ++g) {
+      uint8_t* e = &m.default_keymap[kModelBGKeyPositions[g] * 3];
+      e[0] = 0x06;
+      e[1] = 0xA2;
+      e[2] = static_cast<uint8_t>(g + 1);
+    }
+  }
+  m.keymaps.assign(static_cast<size_t>(3 * model.stride), 0);
+  for (int p = 0; p < 3; ++p)
+    std::copy(m.default_keymap.begin(), m.default_keymap.end(), m.keymaps.begin() + p * model.stride);
+  m.macros.assign(size_t{m.settings[11]} * 128, 0);
+  return m;
+}
+
+SimKeyboard::SimKeyboard(const KeyboardModel& model, Clock& clock)
+    : model_(model), clock_(clock), memory_(FactoryMemory(model)) {}
+
+SimMemory SimKeyboard::Memory() const {
+  std::lock_guard lock(mutex_);
+  return memory_;
+}
+
+void SimKeyboard::EditMemory(const std::function<void(SimMemory&)>& edit) {
+  std::lock_guard lock(mutex_);
+  edit(memory_);
+  SaveState();
+}
+
+std::vector<CommandFrame> SimKeyboard::Trace() const {
+  std::lock_guard lock(mutex_);
+  return trace_;
+}
+
+void SimKeyboard::ClearTrace() {
+  std::lock_guard lock(mutex_);
+  trace_.clear();
+}
+
+void SimKeyboard::SetStateDir(std::filesystem::path dir) {
+  std::lock_guard lock(mutex_);
+  state_dir_ = std::move(dir);
+}
+
+void SimKeyboard::Plug() {
+  std::lock_guard lock(mutex_);
+  if (plugged_) return;
+  LoadState();
+  plugged_ = true;
+  ++generation_;
+}
+
+void SimKeyboard::Unplug() {
+  std::lock_guard lock(mutex_);
+  UnplugLocked();
+}
+
+void SimKeyboard::UnplugLocked() {
+  if (!plugged_) return;
+  plugged_ = false;
+  ++generation_;
+  vendor_in_.clear();
+  consumer_in_.clear();
+  boot_in_.clear();
+  cv_.notify_all();
+}
+
+bool SimKeyboard::plugged() const {
+  std::lock_guard lock(mutex_);
+  return plugged_;
+}
+
+uint64_t SimKeyboard::generation() const {
+  std::lock_guard lock(mutex_);
+  return generation_;
+}
+
+bool SimKeyboard::Alive(uint64_t generation) const {
+  std::lock_guard lock(mutex_);
+  return plugged_ && generation == generation_;
+}
+
+void SimKeyboard::SwitchProfileOnKeyboard(int profile) {
+  {
+    std::lock_guard lock(mutex_);
+    memory_.settings[10] = static_cast<uint8_t>(profile);
+    SaveState();
+  }
+  SendConsumerUsage(kNotifyProfile);
+}
+
+void SimKeyboard::ChangeLightingOnKeyboard(uint8_t mode) {
+  {
+    std::lock_guard lock(mutex_);
+    memory_.params[memory_.settings[10] * 42] = mode;
+    SaveState();
+  }
+  SendConsumerUsage(kNotifyLighting);
+}
+
+void SimKeyboard::EnterTemporaryState() { SendConsumerUsage(kNotifyTemporaryOn); }
+void SimKeyboard::LeaveTemporaryState() { SendConsumerUsage(kNotifyTemporaryOff); }
+
+void SimKeyboard::SendConsumerUsage(uint16_t usage) {
+  std::lock_guard lock(mutex_);
+  if (!plugged_) return;
+  consumer_in_.push_back({3, static_cast<uint8_t>(usage), static_cast<uint8_t>(usage >> 8)});
+  consumer_in_.push_back({3, 0, 0});
+  cv_.notify_all();
+}
+
+void SimKeyboard::DropReplies(int count) {
+  std::lock_guard lock(mutex_);
+  drop_replies_ = count;
+}
+
+void SimKeyboard::ReplyStatusAt(int k, uint8_t status) {
+  std::lock_guard lock(mutex_);
+  status_faults_.emplace_back(k, status);
+}
+
+void SimKeyboard::StallWrites(bool stall) {
+  std::lock_guard lock(mutex_);
+  stall_writes_ = stall;
+  cv_.notify_all();
+}
+
+void SimKeyboard::UnplugAfterFrames(int k) {
+  std::lock_guard lock(mutex_);
+  unplug_after_ = k;
+}
+
+void SimKeyboard::SetLatencyMs(int ms) { latency_ms_ = ms; }
+
+std::deque<std::vector<uint8_t>>& SimKeyboard::Queue(SimInterface iface) {
+  switch (iface) {
+    case SimInterface::kVendor: return vendor_in_;
+    case SimInterface::kConsumer: return consumer_in_;
+    case SimInterface::kBoot: break;
+  }
+  return boot_in_;
+}
+
+void SimKeyboard::Wake() {
+  std::lock_guard lock(mutex_);
+  cv_.notify_all();
+}
+
+void SimKeyboard::DiscardInput(SimInterface iface) {
+  std::lock_guard lock(mutex_);
+  Queue(iface).clear();
+}
+
+int SimKeyboard::Write(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
+                       std::span<const uint8_t> report, int timeout_ms) {
+  if (const int latency = latency_ms_) clock_.SleepMs(latency);
+  std::unique_lock lock(mutex_);
+  auto gone = [&] { return !plugged_ || generation != generation_ || aborted.load(); };
+  if (gone()) return 0;
+  if (stall_writes_) {
+    clock_.WaitFor(cv_, lock, timeout_ms, [&] { return gone() || !stall_writes_; });
+    if (gone() || stall_writes_) return 0;
+  }
+  if (iface != SimInterface::kVendor || report.size() != kFrameSize) return 1;  // accepted, ignored
+
+  CommandFrame request;
+  std::copy_n(report.begin(), kFrameSize, request.begin());
+  trace_.push_back(request);
+  bool changed = false;
+  std::optional<CommandFrame> reply = Process(request, changed);
+  for (auto& [k, status] : status_faults_) {
+    if (--k == 0 && reply) (*reply)[frame::kStatus] = status;
+  }
+  std::erase_if(status_faults_, [](const auto& f) { return f.first <= 0; });
+  if (reply) {
+    SealFrame(*reply);
+    if (drop_replies_ > 0) {
+      --drop_replies_;
+    } else {
+      vendor_in_.emplace_back(reply->begin(), reply->end());
+      cv_.notify_all();
+    }
+  }
+  if (changed) SaveState();
+  if (memory_.boot_mode || (unplug_after_ > 0 && --unplug_after_ == 0)) UnplugLocked();
+  return 1;
+}
+
+int SimKeyboard::Read(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
+                      std::span<uint8_t> out, size_t* done, int timeout_ms) {
+  *done = 0;
+  std::unique_lock lock(mutex_);
+  auto& queue = Queue(iface);
+  auto gone = [&] { return !plugged_ || generation != generation_ || aborted.load(); };
+  clock_.WaitFor(cv_, lock, timeout_ms, [&] { return gone() || !queue.empty(); });
+  if (gone() || queue.empty()) return 0;
+  std::vector<uint8_t> report = std::move(queue.front());
+  queue.pop_front();
+  lock.unlock();
+  if (const int latency = latency_ms_) clock_.SleepMs(latency);
+  const size_t n = std::min(report.size(), out.size());
+  std::copy_n(report.begin(), n, out.begin());
+  std::fill(out.begin() + n, out.end(), 0);
+  *done = out.size();
+  return 1;
+}
+
+bool SimKeyboard::Area(uint8_t command, std::span<uint8_t>& area) {
+  switch (static_cast<Command>(command)) {
+    case Command::kReadSettings:
+    case Command::kWriteSettings: area = memory_.settings; return true;
+    case Command::kReadParams:
+    case Command::kWriteParams: area = memory_.params; return true;
+    case Command::kReadKeyMap:
+    case Command::kWriteKeyMap: area = memory_.keymaps; return true;
+    case Command::kReadMacros:
+    case Command::kWriteMacros: area = memory_.macros; return true;
+    case Command::kReadDefaultKeyMap: area = memory_.default_keymap; return true;
+    case Command::kWriteKeyColors: area = memory_.keycolors; return true;
+    default: return false;
+  }
+}
+
+std::optional<CommandFrame> SimKeyboard::Process(const CommandFrame& request, bool& changed) {
+  const uint8_t command = request[frame::kCommand];
+  if (command == static_cast<uint8_t>(Command::kEnterBootMode)) {
+    memory_.boot_mode = true;  // no reply: the keyboard restarts into its boot loader
+    return std::nullopt;
+  }
+  CommandFrame reply = MakeFrame(command, request[frame::kLength], LoadU16(&request[frame::kOffset]));
+  auto refuse = [&] {
+    reply[frame::kStatus] = kStatusRefused;
+    return reply;
+  };
+  if (LoadU16(&request[frame::kChecksum]) != FrameChecksum(request)) return refuse();
+  if (command == static_cast<uint8_t>(Command::kBeginExchange) ||
+      command == static_cast<uint8_t>(Command::kEndExchange))
+    return reply;
+
+  std::span<uint8_t> area;
+  if (!Area(command, area)) return refuse();
+  const size_t length = request[frame::kLength];
+  const size_t offset = LoadU16(&request[frame::kOffset]);
+  if (length > kFrameData) return refuse();
+  const bool is_write = command == static_cast<uint8_t>(Command::kWriteSettings) ||
+                        command == static_cast<uint8_t>(Command::kWriteParams) ||
+                        command == static_cast<uint8_t>(Command::kWriteKeyMap) ||
+                        command == static_cast<uint8_t>(Command::kWriteMacros) ||
+                        command == static_cast<uint8_t>(Command::kWriteKeyColors);
+  if (command == static_cast<uint8_t>(Command::kReadParams)) {
+    // The lighting refresh asks for 56 bytes at each record (0, 42, 84): the
+    // firmware returns what the area holds and zeros past its end.
+    if (offset >= area.size()) return refuse();
+    const size_t n = std::min(kFrameData, area.size() - offset);
+    std::copy_n(area.begin() + offset, n, reply.begin() + frame::kData);
+    return reply;
+  }
+  if (offset + length > area.size()) return refuse();
+  if (is_write) {
+    if (!std::equal(area.begin() + offset, area.begin() + offset + length, request.begin() + frame::kData)) {
+      std::copy_n(request.begin() + frame::kData, length, area.begin() + offset);
+      changed = true;
+    }
+  } else {
+    std::copy_n(area.begin() + offset, length, reply.begin() + frame::kData);
+  }
+  return reply;
+}
+
+void SimKeyboard::LoadState() {
+  if (!state_dir_) return;
+  SimMemory factory = FactoryMemory(model_);
+  SimMemory m = factory;
+  const auto& d = *state_dir_;
+  if (!ReadFileExact(d / "settings.bin", m.settings)) m.settings = factory.settings;
+  if (!ReadFileExact(d / "params.bin", m.params)) m.params = factory.params;
+  if (!ReadFileExact(d / "keymaps.bin", m.keymaps)) m.keymaps = factory.keymaps;
+  if (!ReadFileExact(d / "default_keymap.bin", m.default_keymap)) m.default_keymap = factory.default_keymap;
+  if (!ReadFileExact(d / "keycolors.bin", m.keycolors)) m.keycolors = factory.keycolors;
+  m.macros.assign(size_t{m.settings[11]} * 128, 0);
+  ReadFileExact(d / "macros.bin", m.macros);
+  memory_ = std::move(m);
+}
+
+void SimKeyboard::SaveState() const {
+  if (!state_dir_) return;
+  const auto& d = *state_dir_;
+  std::error_code ec;
+  std::filesystem::create_directories(d, ec);
+  WriteFileAtomically(d / "settings.bin", memory_.settings);
+  WriteFileAtomically(d / "params.bin", memory_.params);
+  WriteFileAtomically(d / "keymaps.bin", memory_.keymaps);
+  WriteFileAtomically(d / "macros.bin", memory_.macros);
+  WriteFileAtomically(d / "default_keymap.bin", memory_.default_keymap);
+  WriteFileAtomically(d / "keycolors.bin", memory_.keycolors);
+}
+
+}  // namespace keyloom

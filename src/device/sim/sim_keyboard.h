@@ -1,0 +1,120 @@
+// The simulated keyboard: the firmware's side of the command protocol for
+// both models, its three HID interfaces (boot keyboard, consumer control,
+// vendor), the physical actions a person performs on it, and fault injection.
+// It backs the demo mode (KEYLOOM_SIMULATE=A|B) and every protocol test.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "base/clock.h"
+#include "device/frame.h"
+#include "device/keyboard_link.h"
+
+namespace keyloom {
+
+// The keyboard's memory, laid out as the commands address it.
+struct SimMemory {
+  std::array<uint8_t, kSettingsSize> settings{};
+  std::array<uint8_t, 126> params{};     // three 42-byte lighting records
+  std::vector<uint8_t> keymaps;          // 3 x profile stride
+  std::vector<uint8_t> macros;           // the macro capacity
+  std::vector<uint8_t> default_keymap;   // key-map size
+  std::array<uint8_t, 3 * 512> keycolors{};
+  bool boot_mode = false;
+};
+
+// The model's memory as it leaves the factory.
+SimMemory FactoryMemory(const KeyboardModel& model);
+
+enum class SimInterface { kBoot, kConsumer, kVendor };
+
+// Consumer usages the keyboard sends on its own.
+inline constexpr uint16_t kNotifyLighting = 0x0401;
+inline constexpr uint16_t kNotifyProfile = 0x0402;
+inline constexpr uint16_t kNotifyTemporaryOff = 0x1810;
+inline constexpr uint16_t kNotifyTemporaryOn = 0x1811;
+
+class SimKeyboard {
+ public:
+  SimKeyboard(const KeyboardModel& model, Clock& clock);
+  SimKeyboard(const SimKeyboard&) = delete;
+  SimKeyboard& operator=(const SimKeyboard&) = delete;
+
+  const KeyboardModel& model() const { return model_; }
+
+  // Memory, for tests and tools.
+  SimMemory Memory() const;
+  void EditMemory(const std::function<void(SimMemory&)>& edit);
+  // Every frame received on the vendor interface, in order.
+  std::vector<CommandFrame> Trace() const;
+  void ClearTrace();
+
+  // Keeps the memory in `dir` between processes (raw little-endian files,
+  // loaded at plug-in, written after every frame that changed memory).
+  void SetStateDir(std::filesystem::path dir);
+
+  // Physical actions.
+  void Plug();
+  void Unplug();
+  bool plugged() const;
+  void SwitchProfileOnKeyboard(int profile);  // notification 0x0402
+  void ChangeLightingOnKeyboard(uint8_t mode);  // notification 0x0401
+  void EnterTemporaryState();  // notification 0x1811
+  void LeaveTemporaryState();  // notification 0x1810
+  // Sends one consumer usage on the notification interface, then "all up".
+  void SendConsumerUsage(uint16_t usage);
+
+  // Fault injection. Frames are counted from the call: k = 1 is the next.
+  void DropReplies(int count);
+  void ReplyStatusAt(int k, uint8_t status);
+  void StallWrites(bool stall);
+  void UnplugAfterFrames(int k);
+  void SetLatencyMs(int ms);  // per report in and out; 1 ms models a full-speed endpoint
+
+  // --- used by the simulated HID backend ---
+  // A generation number that changes at every plug and unplug: an interface
+  // opened in another generation is gone.
+  uint64_t generation() const;
+  bool Alive(uint64_t generation) const;
+  int Write(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
+            std::span<const uint8_t> report, int timeout_ms);
+  int Read(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
+           std::span<uint8_t> out, size_t* done, int timeout_ms);
+  void Wake();  // wakes waiting reads after an abort
+  void DiscardInput(SimInterface iface);
+
+ private:
+  std::optional<CommandFrame> Process(const CommandFrame& request, bool& changed);
+  bool Area(uint8_t command, std::span<uint8_t>& area);
+  void Notify(uint16_t usage);
+  void LoadState();
+  void SaveState() const;
+  void UnplugLocked();
+  std::deque<std::vector<uint8_t>>& Queue(SimInterface iface);
+
+  const KeyboardModel model_;
+  Clock& clock_;
+  mutable std::mutex mutex_;
+  std::condition_variable cv_;
+  SimMemory memory_;
+  bool plugged_ = false;
+  uint64_t generation_ = 1;
+  std::deque<std::vector<uint8_t>> vendor_in_, consumer_in_, boot_in_;
+  std::vector<CommandFrame> trace_;
+  std::optional<std::filesystem::path> state_dir_;
+  int drop_replies_ = 0;
+  std::vector<std::pair<int, uint8_t>> status_faults_;  // (frames to go, status)
+  bool stall_writes_ = false;
+  int unplug_after_ = 0;
+  std::atomic<int> latency_ms_{0};
+};
+
+}  // namespace keyloom
