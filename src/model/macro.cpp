@@ -32,6 +32,23 @@ void SetMacroName(MacroRecord& macro, std::u16string_view name) {
   std::copy_n(name.begin(), n, macro.name);
 }
 
+uint16_t NextMacroId(std::span<const MacroRecord> macros) {
+  bool used[kMaxMacros + 1] = {};
+  for (const MacroRecord& m : macros) {
+    if (m.macro_id >= 1 && m.macro_id <= kMaxMacros) used[m.macro_id] = true;
+  }
+  for (uint16_t id = 1; id <= kMaxMacros; ++id) {
+    if (!used[id]) return id;
+  }
+  return 0;
+}
+
+bool AddMacroEvent(MacroRecord& macro, const MacroEvent& event) {
+  if (macro.event_count >= kMaxMacroEvents) return false;
+  macro.events[macro.event_count++] = event;
+  return true;
+}
+
 MacroAreaSizePair MacroAreaSizes(std::span<const MacroRecord> macros) {
   MacroAreaSizePair sizes;
   sizes.with_names += 2 * macros.size();

@@ -59,6 +59,13 @@ size_t MacroNameLength(const MacroRecord& macro);
 // Replaces the name, cut to 249 characters.
 void SetMacroName(MacroRecord& macro, std::u16string_view name);
 
+// The id a new macro takes: the lowest of 1..100 that no macro uses; 0 when
+// all are taken (the list already holds the most macros it may).
+uint16_t NextMacroId(std::span<const MacroRecord> macros);
+// Appends an event; a macro that already holds 4000 events takes no more
+// (false, nothing added).
+bool AddMacroEvent(MacroRecord& macro, const MacroEvent& event);
+
 // ---- The macro area -------------------------------------------------------
 // Header: magic AA 55, 16-bit total size, 16-bit macro count, 16-bit names
 // flag, 8 reserved bytes; then one 16-bit offset per macro; then the macros.

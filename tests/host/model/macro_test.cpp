@@ -32,6 +32,30 @@ std::vector<uint8_t> Build(const std::vector<MacroRecord>& macros, bool names) {
   return BuildMacroArea(macros, names ? sizes.with_names : sizes.without_names, names);
 }
 
+TEST(MacroLimits, NewIdIsTheLowestFreeOneAndNoneWhenAllAreTaken) {
+  std::vector<MacroRecord> macros(3);
+  macros[0].macro_id = 2;
+  macros[1].macro_id = 3;
+  macros[2].macro_id = 1;
+  EXPECT_EQ(NextMacroId(macros), 4);
+  macros.erase(macros.begin());  // ids keep their values when positions close up
+  EXPECT_EQ(NextMacroId(macros), 2);
+  EXPECT_EQ(NextMacroId({}), 1);
+
+  std::vector<MacroRecord> full(kMaxMacros);
+  for (int i = 0; i < kMaxMacros; ++i) full[i].macro_id = static_cast<uint16_t>(kMaxMacros - i);
+  EXPECT_EQ(NextMacroId(full), 0);
+}
+
+TEST(MacroLimits, EventsBeyondFourThousandAreNotAdded) {
+  auto m = std::make_unique<MacroRecord>();
+  for (int i = 0; i < kMaxMacroEvents; ++i) ASSERT_TRUE(AddMacroEvent(*m, {10, kCodeA, 0}));
+  EXPECT_FALSE(AddMacroEvent(*m, {20, kCodeA, 1}));
+  EXPECT_EQ(m->event_count, kMaxMacroEvents);
+  m->event_count = 0xFFFF;  // damaged: still nothing written past the array
+  EXPECT_FALSE(AddMacroEvent(*m, {20, kCodeA, 1}));
+}
+
 TEST(MacroArea, OneMacroWithoutNamesIsThirtyExactBytes) {
   std::vector<MacroRecord> macros{PressReleaseA(u"ab")};
   const std::vector<uint8_t> expected = {
