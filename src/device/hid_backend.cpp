@@ -1,0 +1,30 @@
+#include "device/hid_backend.h"
+
+#include <string_view>
+
+#include "device/sim/sim_backend.h"
+#if defined(_WIN32)
+#include "device/hid_win32.h"
+#endif
+
+namespace keyloom {
+
+HidEnvironment MakeHidEnvironment(Clock& clock, const char* simulate, const char* state_dir) {
+  HidEnvironment env;
+  const std::string_view model = simulate ? simulate : "";
+  if (model == "A" || model == "a" || model == "B" || model == "b") {
+    env.simulated = std::make_unique<SimKeyboard>(model == "A" || model == "a" ? kModelA : kModelB, clock);
+    if (state_dir && *state_dir) env.simulated->SetStateDir(state_dir);
+    env.simulated->Plug();
+    env.backend = std::make_unique<SimHidBackend>(env.simulated.get());
+    return env;
+  }
+#if defined(_WIN32)
+  env.backend = MakeWin32HidBackend();
+#else
+  env.backend = std::make_unique<SimHidBackend>(nullptr);  // no native backend yet: no keyboard
+#endif
+  return env;
+}
+
+}  // namespace keyloom
