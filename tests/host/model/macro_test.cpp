@@ -263,6 +263,29 @@ TEST(MacroAreaDecode, EveryTruncationDecodesOnlyWholeMacros) {
   }
 }
 
+// Random damage to a valid area: whatever the bytes say, every decoded
+// macro stays inside its record (a sanitizer build also sees any overread).
+TEST(MacroAreaDecode, RandomDamageNeverLeavesTheRecords) {
+  std::vector<MacroRecord> macros{PressReleaseA(u"one"), PressReleaseA(u"two"), PressReleaseA(u"three")};
+  const std::vector<uint8_t> good = Build(macros, true);
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<uint8_t> area = good;
+    const int changes = 1 + next() % 6;
+    for (int c = 0; c < changes; ++c) area[next() % area.size()] = static_cast<uint8_t>(next());
+    area.resize(next() % (area.size() + 1));
+    for (const MacroRecord& m : DecodeMacroArea(area, u"M")) {
+      ASSERT_LE(m.event_count, kMaxMacroEvents);
+      ASSERT_LE(MacroNameLength(m), size_t(kMaxMacroNameLength));
+      ASSERT_EQ(m.name[kMaxMacroNameLength], u'\0');
+    }
+  }
+}
+
 TEST(MacroAreaDecode, AtMostOneHundredMacros) {
   std::vector<MacroRecord> macros(101);
   std::vector<uint8_t> area = Build(macros, false);
