@@ -64,7 +64,9 @@ TEST(KeyTable, ConversionsOfEachCode) {
     EXPECT_EQ(KeyIndexFromCode(c.code), c.index);
     EXPECT_EQ(CodeFromKeyIndex(c.index), c.code);
     EXPECT_EQ(UsageOf(c.code), c.usage);
-    if (c.usage.page != kNone) EXPECT_EQ(CodeFromUsage(c.usage.page, c.usage.usage), c.from_usage);
+    if (c.usage.page != kNone) {
+      EXPECT_EQ(CodeFromUsage(c.usage.page, c.usage.usage), c.from_usage);
+    }
     EXPECT_EQ(ListOrderOf(c.code), c.list_order);
     EXPECT_EQ(CodeFromListOrder(c.list_order), c.from_list);
   }
