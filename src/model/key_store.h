@@ -83,7 +83,7 @@ struct KeyStore {
   KeyRecord RecordAt(int record_number) const;
   bool SetRecordAt(int record_number, const KeyRecord& record);
 
-  // Records of one profile's block, as bytes.
+  // Records of one block (0..3; other values are clamped into that range), as bytes.
   std::span<uint8_t, kRecordBlockBytes> ProfileRecords(int profile);
   std::span<uint8_t, kKeyTableBytes> KeyTable();
 };
