@@ -5,6 +5,8 @@
 #include "device/sim/sim_backend.h"
 #if defined(_WIN32)
 #include "device/hid_win32.h"
+#else
+#include "device/hid_linux.h"
 #endif
 
 namespace keyloom {
@@ -22,7 +24,7 @@ HidEnvironment MakeHidEnvironment(Clock& clock, const char* simulate, const char
 #if defined(_WIN32)
   env.backend = MakeWin32HidBackend();
 #else
-  env.backend = std::make_unique<SimHidBackend>(nullptr);  // no native backend yet: no keyboard
+  env.backend = MakeLinuxHidBackend();
 #endif
   return env;
 }
