@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/text_source.h"
+
 namespace keyloom {
 
 class IniService;
@@ -70,6 +72,19 @@ class LanguageTexts {
   SettingsStore& settings_;
   std::u16string program_folder_;
   std::function<uint16_t()> system_language_;
+};
+
+// The model's texts in the current language (section "TEXT" of the file of
+// CurrentLanguageIndex(), asked anew at every lookup).
+class LanguageTextSource final : public TextSource {
+ public:
+  explicit LanguageTextSource(LanguageTexts& texts) : texts_(texts) {}
+  std::u16string Text(std::u16string_view key) const override {
+    return texts_.LookupText(key, texts_.CurrentLanguageIndex());
+  }
+
+ private:
+  LanguageTexts& texts_;
 };
 
 }  // namespace keyloom

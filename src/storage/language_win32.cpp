@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "storage/language.h"
+
+namespace keyloom {
+
+uint16_t SystemDefaultLanguageId() { return GetSystemDefaultLangID(); }
+
+}  // namespace keyloom
