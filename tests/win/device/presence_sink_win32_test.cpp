@@ -28,8 +28,9 @@ TEST(Win32PresenceSink, SendsTaggedMessagesAndStartsTimersOnTheWindowThread) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"KeyloomSinkTest";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowW(L"KeyloomSinkTest", L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(hwnd, nullptr);
+  // A message-only window: messages and timers need no display.
+  HWND hwnd = CreateWindowW(L"KeyloomSinkTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(hwnd, nullptr) << "CreateWindowW failed, error " << GetLastError();
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
   std::vector<int> tray;
   Win32PresenceSink sink(hwnd, [&](int icon) { tray.push_back(icon); }, nullptr);

@@ -1,0 +1,384 @@
+// keyloomctl run as a process: against the simulated keyboard with its memory
+// kept in files (checked afterwards), and against a fake hidraw machine
+// served from this process, so the real Linux backend carries the commands.
+#if defined(__linux__) && defined(KEYLOOMCTL_PATH)
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+
+#include "base/text.h"
+#include "model/key_apply.h"
+#include "model/key_tables.h"
+#include "storage/profile_file.h"
+#include "support/fake_hidraw.h"
+#include "support/sim_stack.h"
+
+extern char** environ;
+
+namespace keyloom {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const fs::path& p) {
+  const Bytes b = ReadBytes(p);
+  return std::string(b.begin(), b.end());
+}
+
+void WriteBytes(const fs::path& p, const Bytes& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct CtlRun {
+  int exit = -1;
+  std::string out, err;
+  int64_t ms = 0;
+};
+
+// A temporary home: the user data and settings folders, the simulated
+// keyboard's memory, files to import and export.
+class CtlFixture : public ::testing::Test {
+ protected:
+  CtlFixture() {
+    std::random_device rd;
+    root_ = fs::temp_directory_path() / ("keyloomctl-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(root_);
+  }
+  ~CtlFixture() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  fs::path Path(const std::string& name) const { return root_ / name; }
+  fs::path State() const { return root_ / "kb"; }
+  fs::path WorkingProfile() const { return root_ / "data" / "Valdric RGB Mechanical Keyboard" / "$Profile0"; }
+
+  // Runs keyloomctl with `args`; the environment holds only the temporary
+  // home and `extra` ("NAME=value"), never the caller's KEYLOOM_* values.
+  CtlRun Ctl(std::vector<std::string> args, std::vector<std::string> extra = {}) {
+    std::vector<std::string> env = {"HOME=" + root_.string(), "XDG_DATA_HOME=" + (root_ / "data").string(),
+                                    "XDG_CONFIG_HOME=" + (root_ / "config").string(), "LANG=C"};
+    env.insert(env.end(), extra.begin(), extra.end());
+    args.insert(args.begin(), KEYLOOMCTL_PATH);
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const fs::path out = Path("stdout.txt"), err = Path("stderr.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    CtlRun run;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
+      return run;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
+  }
+
+  // keyloomctl on the simulated keyboard of `model` whose memory lives in State().
+  CtlRun Sim(std::vector<std::string> args, const char* model = "A") {
+    args.insert(args.begin(), {"--simulate", model, "--sim-state", State().string()});
+    return Ctl(std::move(args));
+  }
+
+  // The keyboard's memory files, by name.
+  std::map<std::string, Bytes> Memory() const {
+    std::map<std::string, Bytes> files;
+    if (fs::exists(State()))
+      for (const auto& e : fs::directory_iterator(State())) files[e.path().filename().string()] = ReadBytes(e.path());
+    return files;
+  }
+
+  // Configures the keyboard of State() as Keyloom would: assignments in all
+  // three profiles and two named macros, applied to every profile.
+  void ConfigureKeyboard() {
+    testing::SimStack sim('A');
+    sim.keyboard.SetStateDir(State());
+    sim.link.macro_capacity = sim.keyboard.Memory().settings[11] * 128;
+    KeyStores stores;
+    KeyStore& edit = stores.edit;
+    for (uint16_t i = 0; i < 2; ++i) {
+      MacroRecord m;
+      SetMacroName(m, i == 0 ? u"Greeting" : u"Build");
+      m.macro_id = static_cast<uint16_t>(i + 1);
+      m.cycles = static_cast<uint8_t>(2 + i);
+      AddMacroEvent(m, {50, 0x23, kMacroStatePress});   // H
+      AddMacroEvent(m, {30, 0x23, kMacroStateRelease});
+      edit.macros.push_back(m);
+    }
+    const auto key = [](KeyType type, uint32_t value) {
+      KeyRecord r;
+      r.type = static_cast<uint16_t>(type);
+      r.value = value;
+      return r;
+    };
+    edit.SetRecord(0, KeyIndexFromCode(0x1E), key(KeyType::kKey, 0x30));       // A -> B
+    edit.SetRecord(0, KeyIndexFromCode(0x3B), key(KeyType::kMedia, 7));        // F1 -> mute
+    edit.SetRecord(1, KeyIndexFromCode(0x10), key(KeyType::kPlayMacro, 2));    // Q -> macro 2
+    edit.SetRecord(2, KeyIndexFromCode(0x01), key(KeyType::kDisabled, 0));     // Esc off
+    edit.SetRecord(2, KeyIndexFromCode(0x02), key(KeyType::kFunction, 3));
+    struct NoMessages : UserMessages {
+      void ShowMessage(std::u16string_view) override {}
+    } messages;
+    ASSERT_TRUE(ApplyToKeyboard(stores, sim.commands, messages, true));
+  }
+
+  // A valid profile file with one assignment in profile 1.
+  fs::path MakeProfileFile(const std::string& name) {
+    KeyStore store;
+    store.block = NewStoreBlock(0);
+    store.SetRecord(0, KeyIndexFromCode(0x1E), KeyRecord{static_cast<uint16_t>(KeyType::kKey), 0, 0x30, 0, 0});
+    const fs::path p = Path(name);
+    EXPECT_TRUE(ProfileFileWrite(p.u16string(), store, true));
+    return p;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(CtlFixture, ProfileCommandMakesTheProfileActive) {
+  CtlRun r = Sim({"profile", "3"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Memory().at("settings.bin").at(10), 2);
+  r = Sim({"profile"});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "3\n");
+  // Bytes 0-7 of the settings block come back as the keyboard had them.
+  const SimMemory factory = FactoryMemory(kModelA);
+  EXPECT_TRUE(std::equal(factory.settings.begin(), factory.settings.begin() + 8, Memory().at("settings.bin").begin()));
+}
+
+TEST_F(CtlFixture, LightingModeGoesToByteZeroOfThatProfilesRecord) {
+  const CtlRun r = Sim({"lighting", "set", "--mode", "4", "--profile", "2"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const SimMemory factory = FactoryMemory(kModelA);
+  Bytes expected(factory.params.begin(), factory.params.end());
+  expected[42] = 4;  // profile 2 as printed is record 1
+  EXPECT_EQ(Memory().at("params.bin"), expected);
+}
+
+TEST_F(CtlFixture, LightingFieldsAreWrittenAsThePanelWritesThem) {
+  const CtlRun r = Sim({"lighting", "set", "--brightness", "1", "--speed", "3", "--direction", "255", "--colour",
+                     "102030", "--report-rate", "2"},
+                    "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const Bytes params = Memory().at("params.bin");
+  // Record 0 (profile 1 is active): brightness, speed, direction, colourful
+  // off with the colour, report rate.
+  EXPECT_EQ(Bytes(params.begin(), params.begin() + 8), (Bytes{0x01, 1, 3, 255, 0, 0x10, 0x20, 0x30}));
+  EXPECT_EQ(params[15], 2);
+}
+
+TEST_F(CtlFixture, ModeTheKeyboardDoesNotOfferIsRefusedAndNothingWritten) {
+  const CtlRun r = Sim({"lighting", "set", "--mode", "21", "--brightness", "0"});
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_NE(r.err.find("does not offer mode 21"), std::string::npos) << r.err;
+  EXPECT_EQ(Memory().count("params.bin"), 0u) << "the keyboard's memory was never changed";
+}
+
+TEST_F(CtlFixture, ImportOfAnExportLeavesKeyMapsAndMacrosUnchanged) {
+  ConfigureKeyboard();
+  const auto before = Memory();
+  ASSERT_FALSE(before.empty());
+  const fs::path file = Path("backup.fwc");
+  CtlRun r = Sim({"export", file.string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  r = Sim({"import", file.string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const auto after = Memory();
+  EXPECT_EQ(after.at("keymaps.bin"), before.at("keymaps.bin"));
+  EXPECT_EQ(after.at("macros.bin"), before.at("macros.bin"));
+  // The working profile file is the imported document.
+  const Bytes working = ReadBytes(WorkingProfile());
+  EXPECT_EQ(working, ReadBytes(file));
+}
+
+TEST_F(CtlFixture, ImportAppliesAllThreeProfiles) {
+  const fs::path file = MakeProfileFile("one.fwc");
+  const CtlRun r = Sim({"import", file.string()}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const Bytes keymaps = Memory().at("keymaps.bin");
+  const SimMemory factory = FactoryMemory(kModelB);
+  // The A key (usage 0x04) sits at position 19: profile 1 now sends B (0x05).
+  EXPECT_EQ(Bytes(keymaps.begin() + 57, keymaps.begin() + 60), (Bytes{0x02, 0x02, 0x05}));
+  // Profiles 2 and 3 were written too: position 99 mirrors 106 in every profile.
+  for (int p = 0; p < 3; ++p)
+    EXPECT_TRUE(std::equal(keymaps.begin() + p * 512 + 297, keymaps.begin() + p * 512 + 300,
+                           factory.default_keymap.begin() + 318))
+        << "profile " << p + 1;
+}
+
+TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {
+  ConfigureKeyboard();
+  const auto before = Memory();
+  Bytes good = ReadBytes(MakeProfileFile("good.fwc"));
+  Bytes bad_checksum = good;
+  bad_checksum[31] ^= 1;
+  const Bytes too_short(good.begin(), good.begin() + 1000);
+  for (const auto& [name, bytes] : {std::pair{"checksum.fwc", bad_checksum}, std::pair{"short.fwc", too_short}}) {
+    SCOPED_TRACE(name);
+    WriteBytes(Path(name), bytes);
+    const CtlRun r = Sim({"import", Path(name).string()});
+    EXPECT_EQ(r.exit, 3) << r.err;
+    EXPECT_NE(r.err.find(name), std::string::npos) << "the message names the file: " << r.err;
+    EXPECT_EQ(Memory(), before);
+    EXPECT_FALSE(fs::exists(WorkingProfile()));
+  }
+  const CtlRun keys = Sim({"keys", "--file", Path("checksum.fwc").string()});
+  EXPECT_EQ(keys.exit, 3);
+}
+
+TEST_F(CtlFixture, KeysListsTheAssignmentsOfAProfile) {
+  ConfigureKeyboard();
+  // From the keyboard: profile 3 holds a disabled key and a function key.
+  CtlRun r = Sim({"--json", "keys", "--profile", "3"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.out.find("\"key_index\":1,\"key\":"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"type\":\"disabled\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"type\":\"function\",\"value\":3"), std::string::npos) << r.out;
+  // From a file, without asking the keyboard: one "name: assignment" line.
+  const fs::path file = MakeProfileFile("one.fwc");
+  r = Ctl({"keys", "--file", file.string()}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  EXPECT_NE(r.out.find(": "), std::string::npos) << r.out;
+}
+
+TEST_F(CtlFixture, DumpShowsTheAreas) {
+  struct Case {
+    std::vector<std::string> args;
+    int size;
+  } cases[] = {
+      {{"settings"}, 44}, {{"lighting"}, 126}, {{"keymap", "2"}, 384}, {{"default-keymap"}, 384}, {{"macros"}, 8192},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--json", "dump"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CtlRun r = Sim(args, "B");
+    ASSERT_EQ(r.exit, 0) << c.args[0] << ": " << r.err;
+    EXPECT_NE(r.out.find("\"size\":" + std::to_string(c.size) + ","), std::string::npos) << r.out.substr(0, 120);
+  }
+  const CtlRun text = Sim({"dump", "settings"});
+  EXPECT_EQ(text.out.substr(0, 30), "0000  56 52 01 07 20 26 00 01 ");
+}
+
+TEST_F(CtlFixture, UsageErrorsGiveExit2) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"bogus"},
+      {"profile", "4"},
+      {"profile", "0"},
+      {"lighting", "set"},
+      {"lighting", "set", "--brightness", "5"},
+      {"lighting", "set", "--direction", "7"},
+      {"lighting", "set", "--colour", "12345"},
+      {"lighting", "set", "--colourful", "maybe"},
+      {"lighting", "set", "--speed"},
+      {"lighting", "show"},
+      {"dump", "keymap"},
+      {"dump", "everything"},
+      {"keys", "--profile", "9"},
+      {"import"},
+      {"import", "/nonexistent/file.fwc"},
+  };
+  for (const auto& args : cases) {
+    const CtlRun r = Sim(args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(r.exit, 2) << joined << "\n" << r.err;
+    EXPECT_FALSE(r.err.empty()) << joined;
+  }
+  EXPECT_EQ(Ctl({"--sim-state", State().string(), "info"}).exit, 2);
+  EXPECT_EQ(Memory().size(), 0u);
+}
+
+TEST_F(CtlFixture, HelpPerCommand) {
+  const CtlRun r = Sim({"lighting", "--help"});
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_NE(r.out.find("--report-rate"), std::string::npos);
+  EXPECT_EQ(Ctl({"--help"}).exit, 0);
+}
+
+TEST_F(CtlFixture, JsonGivesOneObjectPerCommand) {
+  CtlRun r = Sim({"--json", "profile", "2"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":true,\"active_profile\":2}\n");
+  r = Ctl({"--json", "profile"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":false,\"exit\":1,\"error\":\"no keyboard connected\"}\n");
+}
+
+TEST_F(CtlFixture, NoKeyboardGivesExit1WithinASecond) {
+  // A machine whose HID interfaces are another vendor's: nothing matches.
+  testing::FakeHidrawTree tree;
+  const uint8_t mouse[] = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0};
+  tree.Add(0x1A2B, 0x0001, mouse);
+  const CtlRun r = Ctl({"info"}, {"KEYLOOM_HIDRAW_ROOT=" + tree.root().string()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("no keyboard connected"), std::string::npos) << r.err;
+  EXPECT_LT(r.ms, 1000);
+}
+
+TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
+  SystemClock clock;
+  SimKeyboard keyboard(kModelB, clock);
+  keyboard.Plug();
+  testing::FakeHidrawTree tree;
+  tree.AddKeyboard(keyboard);
+  const std::string root = "KEYLOOM_HIDRAW_ROOT=" + tree.root().string();
+  CtlRun r = Ctl({"profile", "2"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(keyboard.Memory().settings[10], 1);
+  r = Ctl({"lighting", "set", "--mode", "6"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(keyboard.Memory().params[42], 6);
+  r = Ctl({"--json", "info"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.out.find("\"model\":\"B\",\"vendor_id\":12815,\"product_id\":20580,\"active_profile\":2"),
+            std::string::npos)
+      << r.out;
+  // The keyboard refusing a frame: the message names the operation and the result.
+  // Frames of the run: 7 of the default key map and the settings read at
+  // arrival, then the settings read and write of SetActiveProfile.
+  keyboard.ReplyStatusAt(10, 0xFF);
+  r = Ctl({"profile", "1"}, {root});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("SetActiveProfile failed: result -102"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace keyloom
+
+#endif

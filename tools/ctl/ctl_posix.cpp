@@ -1,0 +1,28 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "base/text.h"
+#include "ctl.h"
+
+namespace keyloom::ctl {
+
+std::u16string ProgramFolder() {
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  std::string path(buf, static_cast<size_t>(n));
+  const size_t slash = path.find_last_of('/');
+  return Utf8ToUtf16(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+}
+
+std::optional<std::u16string> GetEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value) return std::nullopt;
+  return Utf8ToUtf16(value);
+}
+
+void PrepareConsole() {}
+
+}  // namespace keyloom::ctl

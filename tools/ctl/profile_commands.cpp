@@ -1,0 +1,226 @@
+// export, import and keys: profile files and key assignments, through the
+// profile file operations, the apply and the key-map decoder.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/format.h"
+#include "base/text.h"
+#include "commands.h"
+#include "model/key_map.h"
+#include "model/key_names.h"
+#include "model/macro.h"
+#include "storage/profile_file.h"
+
+namespace keyloom::ctl {
+
+namespace {
+
+std::filesystem::path FsPath(const std::string& utf8) { return std::filesystem::path(Utf8ToUtf16(utf8)); }
+
+// The whole file, or nothing when it cannot be read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(FsPath(path), ec)) return std::nullopt;
+  std::ifstream f(FsPath(path), std::ios::binary);
+  if (!f) return std::nullopt;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  if (f.bad()) return std::nullopt;
+  return bytes;
+}
+
+// Reads and checks a profile file. On failure reports it (exit 2 for a file
+// that cannot be read, 3 for one that is not a valid profile file) and
+// stores the exit code in `exit`.
+std::optional<std::vector<uint8_t>> ValidProfileFile(Context& ctx, const TextSource& texts, const std::string& path,
+                                                     int& exit) {
+  auto bytes = ReadWholeFile(path);
+  if (!bytes) {
+    exit = ctx.Fail(kExitUsage, "cannot read " + path);
+    return std::nullopt;
+  }
+  if (CheckProfileBytes(*bytes) != ProfileCheck::kValid) {
+    const std::u16string message = FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), Utf8ToUtf16(path));
+    exit = ctx.Fail(kExitBadProfileFile, Utf16ToUtf8(message));
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+const char* TypeName(KeyType type) {
+  switch (type) {
+    case KeyType::kDefault: return "default";
+    case KeyType::kDisabled: return "disabled";
+    case KeyType::kKey: return "key";
+    case KeyType::kLaunchProgram: return "launch-program";
+    case KeyType::kPlayMacro: return "play-macro";
+    case KeyType::kStopMacro: return "stop-macro";
+    case KeyType::kTextBlock: return "text-block";
+    case KeyType::kMedia: return "media";
+    case KeyType::kFunction: return "function";
+  }
+  return "unknown";
+}
+
+// The assignment as the key editor's descriptive text words it, without the
+// key's name and the "set" text in front. The types that text says nothing
+// more about get a plain word.
+std::u16string AssignmentText(const TextSource& texts, const KeyStore& store, int profile, uint16_t key_index,
+                              const KeyRecord& record) {
+  std::u16string text = KeyFunctionTip(texts, u"", record, store.macros).text;
+  const std::u16string set = texts.Text(u"KEY_PROMPT_SET");
+  if (text.compare(0, set.size(), set) == 0) text.erase(0, set.size());
+  if (!text.empty()) return text;
+  const StringSlot* slot = nullptr;
+  const int number = RecordNumber(profile, key_index);
+  if (number >= 0 && static_cast<size_t>(number) < store.slots.size() && store.slots[number].size)
+    slot = &store.slots[number];
+  switch (record.kind()) {
+    case KeyType::kDisabled: return u"disabled";
+    case KeyType::kStopMacro: return u"stop macro";
+    case KeyType::kLaunchProgram: return slot ? u"launch program " + slot->text : u"launch program";
+    case KeyType::kTextBlock: return slot ? u"text block \"" + slot->text + u"\"" : u"text block";
+    default: return u"type " + Utf8ToUtf16(std::to_string(record.type));
+  }
+}
+
+}  // namespace
+
+int CmdExport(Context& ctx, std::span<const std::string> args) {
+  const ParsedArgs parsed = ParseArgs(args, {});
+  if (parsed.error || parsed.positional.size() != 1)
+    return ctx.Fail(kExitUsage, parsed.error.value_or("usage: keyloomctl export FILE"));
+  const std::string& path = parsed.positional[0];
+  std::error_code ec;
+  const std::filesystem::path folder = FsPath(path).parent_path();
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+    return ctx.Fail(kExitUsage, "cannot write " + path + ": no such folder");
+  auto s = ctx.Connect();
+  if (!s) return kExitKeyboard;
+  if (ProfileFileFromKeyboard(Utf8ToUtf16(path), s->commands, s->texts.source) != 1) {
+    // The operation does not say which step failed: the reads, or the write.
+    return ctx.Fail(kExitKeyboard, "the keyboard's key maps and macros could not be read, or " + path +
+                                       " could not be written");
+  }
+  if (!ctx.json) ctx.out << "exported to " << path << "\n";
+  return ctx.Done(ctx.Result().Add("file", path));
+}
+
+int CmdImport(Context& ctx, std::span<const std::string> args) {
+  const ParsedArgs parsed = ParseArgs(args, {});
+  if (parsed.error || parsed.positional.size() != 1)
+    return ctx.Fail(kExitUsage, parsed.error.value_or("usage: keyloomctl import FILE"));
+  const std::string& path = parsed.positional[0];
+  // The file is judged before the keyboard is looked for: a bad file never
+  // reaches it.
+  {
+    auto texts = ctx.TextsOnly();
+    int exit = kExitDone;
+    if (!ValidProfileFile(ctx, texts->source, path, exit)) return exit;
+  }
+  auto s = ctx.Connect();
+  if (!s) return kExitKeyboard;
+
+  // The main window's import saves the working profile file, which exists
+  // once the main window has read the keyboard; keyloomctl creates it when
+  // the main window has not.
+  const std::u16string working = WorkingProfilePath();
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(UserDataFolder()), ec);
+  if (!std::filesystem::exists(std::filesystem::path(working), ec)) NewProfileFile(working, 0, nullptr);
+
+  ProfileImportContext import{s->stores, s->commands, s->texts.source, s->messages, working, nullptr};
+  // The import applies all profiles; the all-profiles flag stays set unless
+  // that apply succeeded, which is how its result shows here.
+  s->stores.all_profiles = true;
+  if (!ImportProfileFile(Utf8ToUtf16(path), import)) {
+    // Checked above, so the file could not be opened for reading and writing.
+    return ctx.Fail(kExitUsage, "cannot load " + path);
+  }
+  if (s->stores.all_profiles)
+    return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros (apply failed)");
+  if (!ctx.json) ctx.out << "imported " << path << " and applied profiles 1-3\n";
+  return ctx.Done(ctx.Result().Add("file", path).Add("working_profile_file", Utf16ToUtf8(working)));
+}
+
+int CmdKeys(Context& ctx, std::span<const std::string> args) {
+  static constexpr std::string_view kOptions[] = {"profile", "file"};
+  const ParsedArgs parsed = ParseArgs(args, kOptions);
+  if (parsed.error || !parsed.positional.empty())
+    return ctx.Fail(kExitUsage, parsed.error.value_or("usage: keyloomctl keys [--profile N] [--file FILE]"));
+  std::optional<int> profile;
+  if (auto it = parsed.options.find("profile"); it != parsed.options.end()) {
+    profile = ParseProfile(it->second);
+    if (!profile) return ctx.Fail(kExitUsage, "the profile is 1, 2 or 3, not " + it->second);
+  }
+  const auto file = parsed.options.find("file");
+  const bool from_file = file != parsed.options.end();
+
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Texts> own_texts;
+  KeyStore store;
+  if (from_file) {
+    own_texts = ctx.TextsOnly();
+    int exit = kExitDone;
+    auto bytes = ValidProfileFile(ctx, own_texts->source, file->second, exit);
+    if (!bytes) return exit;
+    std::lock_guard lock(store.mutex);
+    if (!ReadProfileBytes(*bytes, store))
+      return ctx.Fail(kExitBadProfileFile, "cannot load the records of " + file->second);
+    if (!profile) profile = 0;
+  } else {
+    session = ctx.Connect();
+    if (!session) return kExitKeyboard;
+    CommandSet& commands = session->commands;
+    if (!profile) {
+      const int active = commands.GetActiveProfile();
+      if (active < 0 || active >= kProfileCount) {
+        std::array<uint8_t, kSettingsSize> settings{};
+        const int r = commands.ReadSettings(settings);
+        return r != kResultOk ? ctx.KeyboardFailed("ReadSettings", r)
+                              : ctx.Fail(kExitKeyboard, "the keyboard reports active profile index " +
+                                                            std::to_string(active));
+      }
+      profile = active;
+    }
+    // The key map decoded as the export does, and the macros for their names.
+    std::vector<uint8_t> block(static_cast<size_t>(session->link.keymap_size.load()), 0);
+    int r = commands.ReadKeyMap(*profile, block);
+    if (r != kResultOk) return ctx.KeyboardFailed("ReadKeyMap", r);
+    std::vector<uint8_t> area;
+    r = ReadMacroArea(commands, area);
+    if (r != kResultOk) return ctx.KeyboardFailed("ReadMacros", r);
+    std::lock_guard lock(store.mutex);
+    const auto matrix = session->link.DefaultMatrix();
+    DecodeKeyMap(block, matrix, store.ProfileRecords(*profile));
+    store.macros = DecodeMacroArea(area, session->texts.source.Text(u"MACRO_NEW_PREFIX"));
+  }
+  const TextSource& texts = from_file ? own_texts->source : session->texts.source;
+
+  JsonArray keys;
+  std::string lines;
+  for (uint16_t k = 0; k < kRecordsPerBlock; ++k) {
+    const KeyRecord record = store.Record(*profile, k);
+    if (!record.assigned()) continue;
+    const std::string name = Utf16ToUtf8(KeyButtonName(texts, CodeFromKeyIndex(k)));
+    const std::string assignment = Utf16ToUtf8(AssignmentText(texts, store, *profile, k, record));
+    lines += name + ": " + assignment + "\n";
+    keys.AddRaw(JsonObject()
+                    .Add("key_index", k)
+                    .Add("key", name)
+                    .Add("type", TypeName(record.kind()))
+                    .Add("value", static_cast<int64_t>(record.value))
+                    .Add("assignment", assignment)
+                    .str());
+  }
+  if (!ctx.json) {
+    ctx.out << lines;
+    return kExitDone;
+  }
+  return ctx.Done(ctx.Result()
+                      .Add("profile", *profile + 1)
+                      .Add("source", from_file ? file->second : std::string("keyboard"))
+                      .AddRaw("keys", keys.str()));
+}
+
+}  // namespace keyloom::ctl
