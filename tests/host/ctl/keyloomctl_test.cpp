@@ -24,7 +24,6 @@
 #include "support/fake_hidraw.h"
 #include "support/sim_stack.h"
 
-extern char** environ;
 
 namespace keyloom {
 namespace {
