@@ -1,0 +1,260 @@
+#include "ui/controls/png_button_win32.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "base/text.h"
+#include "ui/controls/reflect_win32.h"
+
+namespace keyloom {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x504E47;  // 'PNG'
+constexpr UINT_PTR kToolId = 1;
+constexpr int kTooltipDelayMs = 300;
+
+std::u16string WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, buffer.data(), length + 1);
+  return FromWide(buffer.data());
+}
+}  // namespace
+
+CPngButton::~CPngButton() { Detach(); }
+
+bool CPngButton::Attach(HWND button) {
+  Detach();
+  if (!button || !SetWindowSubclass(button, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    return false;
+  hwnd_ = button;
+  const LONG style = GetWindowLongW(button, GWL_STYLE);
+  SetWindowLongW(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+  SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  return true;
+}
+
+void CPngButton::Detach() {
+  DestroyTooltip();
+  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+  hwnd_ = nullptr;
+  mouse_over_ = tracking_ = pressed_ = false;
+}
+
+void CPngButton::SetStateSurfaces(const StateSurfaces& surfaces, bool redraw) {
+  surfaces_ = surfaces;
+  mouse_over_ = tracking_ = pressed_ = false;
+  if (redraw) Redraw();
+}
+
+void CPngButton::SetOrigin(int x, int y, bool redraw) {
+  origin_x_ = x;
+  origin_y_ = y;
+  if (redraw) Redraw();
+}
+
+void CPngButton::Place(int x, int y, const StateSurfaces& surfaces, bool redraw) {
+  SetOrigin(x, y, false);
+  SetStateSurfaces(surfaces, redraw);
+}
+
+void CPngButton::SetSelected(bool selected, bool redraw) {
+  selected_ = selected;
+  if (redraw) Redraw();
+}
+
+void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on) {
+  frame_ = MakeColourFrame(colour, strength, on);
+  Redraw();
+}
+
+void CPngButton::SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,
+                                 uint32_t pressed, uint32_t disabled, uint32_t selected, uint32_t format) {
+  caption_.show = show;
+  caption_.size_points = size_points;
+  caption_.face = std::u16string(face);
+  caption_.colours = {normal, over, pressed, disabled, selected};
+  caption_.format = format;
+  Redraw();
+}
+
+void CPngButton::SetRotation(int tenths_of_degree, bool rotated) {
+  caption_.rotation = tenths_of_degree;
+  caption_.rotated = rotated;
+  Redraw();
+}
+
+void CPngButton::SetMargins(int left, int right, int top, int bottom) {
+  caption_.margins = {left, right, top, bottom};
+  Redraw();
+}
+
+ButtonState CPngButton::state() const {
+  ButtonState s;
+  s.disabled = hwnd_ && !IsWindowEnabled(hwnd_);
+  s.pressed = pressed_;
+  s.mouse_over = mouse_over_;
+  s.selected = selected_;
+  return s;
+}
+
+void CPngButton::Redraw() {
+  if (!hwnd_) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+void CPngButton::Draw(HDC dc) {
+  if (!hwnd_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const ButtonLook look = SelectButtonLook(state());
+  if (frame_.on) {
+    // Only the frame: the inside keeps what the button showed before.
+    GdiPen pen(CreatePen(PS_SOLID, 2, frame_.colour));
+    SelectedObject with_pen(dc, pen.get());
+    SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 1, 1, client.right - 1, client.bottom - 1);
+  } else if (const SkinSurface* surface = surfaces_[static_cast<size_t>(look)]; surface && surface->has_picture()) {
+    const FaceSource from = face_source();
+    BitBlt(dc, 0, 0, client.right, client.bottom, surface->dc(), from.x, from.y, SRCCOPY);
+  }
+  if (caption_.show) DrawCaption(dc, client, look);
+}
+
+void CPngButton::DrawCaption(HDC dc, const RECT& client, ButtonLook look) {
+  const std::u16string text = WindowText(hwnd_);
+  SavedDcState saved(dc);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, CaptionColour(caption_, look));
+  GdiFont font(CreateFontW(CaptionFontHeight(caption_.size_points, GetDeviceCaps(dc, LOGPIXELSY)), 0,
+                           caption_.rotation, 0, CaptionFontWeight(caption_), FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                           AsWide(caption_.face)));
+  SelectedObject with_font(dc, font.get());
+  CaptionBox box = ApplyCaptionMargins({client.left, client.top, client.right, client.bottom}, caption_.margins);
+  if (caption_.rotated) {
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, AsWide(text), static_cast<int>(text.size()), &extent);
+    box = PlaceRotatedCaption(box, extent.cx, extent.cy, caption_.rotation);
+  }
+  RECT rect{box.left, box.top, box.right, box.bottom};
+  DrawTextW(dc, AsWide(text), -1, &rect, caption_.format);
+}
+
+void CPngButton::CreateTooltip() {
+  if (tooltip_ || !hwnd_) return;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  tool_added_ = false;
+}
+
+void CPngButton::DestroyTooltip() {
+  if (tooltip_) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  tool_added_ = false;
+}
+
+void CPngButton::SetTooltipText(std::u16string_view text, bool activate) {
+  if (text.empty() || !hwnd_) return;
+  CreateTooltip();
+  if (!tooltip_) return;
+  tooltip_text_ = std::u16string(text);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = hwnd_;
+  tool.uId = kToolId;
+  tool.lpszText = const_cast<wchar_t*>(AsWide(tooltip_text_));
+  GetClientRect(hwnd_, &tool.rect);
+  if (!tool_added_) tool_added_ = SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(kTooltipDelayMs, 0));
+  SendMessageW(tooltip_, TTM_ACTIVATE, activate ? TRUE : FALSE, 0);
+}
+
+void CPngButton::SetTooltipText(HINSTANCE resources, UINT string_id, bool activate) {
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(resources, string_id, reinterpret_cast<wchar_t*>(&text), 0);
+  if (length > 0 && text) SetTooltipText(std::u16string(reinterpret_cast<const char16_t*>(text), length), activate);
+}
+
+void CPngButton::OnHover() {
+  mouse_over_ = true;
+  Redraw();
+  // A fresh tooltip, so it shows for this button even after another
+  // button's tooltip was shown.
+  DestroyTooltip();
+  if (!tooltip_text_.empty()) {
+    const std::u16string text = tooltip_text_;
+    SetTooltipText(text, true);
+    if (tooltip_) SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
+  }
+}
+
+void CPngButton::OnLeave() {
+  tracking_ = false;
+  mouse_over_ = false;
+  Redraw();
+}
+
+LRESULT CALLBACK CPngButton::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                          DWORD_PTR self) {
+  auto* button = reinterpret_cast<CPngButton*>(self);
+  if (message == WM_NCDESTROY) {
+    button->DestroyTooltip();
+    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    button->hwnd_ = nullptr;
+    return DefSubclassProc(window, message, wparam, lparam);
+  }
+  return button->OnMessage(message, wparam, lparam);
+}
+
+LRESULT CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  // A fast second click is a second press, not a double-click.
+  if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
+  if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && tooltip_) {
+    MSG relay{hwnd_, message, wparam, lparam, 0, {}};
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+  }
+  switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+      PaintDc paint(hwnd_);
+      pressed_ = (SendMessageW(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+      Draw(paint.get());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Draw(reinterpret_cast<HDC>(wparam));
+      return 0;
+    case kReflectedDrawItem: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      pressed_ = (item->itemState & ODS_SELECTED) != 0;
+      Draw(item->hDC);
+      return TRUE;
+    }
+    case BM_SETSTATE: {
+      const LRESULT result = DefSubclassProc(hwnd_, message, wparam, lparam);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return result;
+    }
+    case WM_MOUSEMOVE:
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd_, 1};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+      }
+      break;
+    case WM_MOUSEHOVER:
+      OnHover();
+      return 0;
+    case WM_MOUSELEAVE:
+      OnLeave();
+      return 0;
+    default: break;
+  }
+  return DefSubclassProc(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace keyloom

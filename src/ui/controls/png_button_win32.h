@@ -1,0 +1,83 @@
+// The image button: an owner-drawn push button that copies its face from
+// one of five full-window state pictures at its own position (or draws a
+// colour frame instead), with an optional caption and a tooltip.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "ui/controls/button_look.h"
+#include "ui/controls/picture_win32.h"
+
+namespace keyloom {
+
+// The five state surfaces, in ButtonLook order; not owned.
+using StateSurfaces = std::array<const SkinSurface*, 5>;
+
+class CPngButton {
+ public:
+  CPngButton() = default;
+  ~CPngButton();
+  CPngButton(const CPngButton&) = delete;
+  CPngButton& operator=(const CPngButton&) = delete;
+
+  // Takes over an existing button window and makes it owner-drawn.
+  bool Attach(HWND button);
+  void Detach();
+  HWND hwnd() const { return hwnd_; }
+
+  void SetStateSurfaces(const StateSurfaces& surfaces, bool redraw);
+  void SetOrigin(int x, int y, bool redraw);
+  void Place(int x, int y, const StateSurfaces& surfaces, bool redraw);
+  void SetSelected(bool selected, bool redraw);
+  void SetColourFrame(uint32_t colour, int strength, bool on);
+  void SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,
+                       uint32_t pressed, uint32_t disabled, uint32_t selected, uint32_t format);
+  void SetRotation(int tenths_of_degree, bool rotated);
+  void SetMargins(int left, int right, int top, int bottom);
+  // An empty text changes nothing.
+  void SetTooltipText(std::u16string_view text, bool activate = true);
+  void SetTooltipText(HINSTANCE resources, UINT string_id, bool activate = true);
+
+  ButtonState state() const;
+  ButtonLook look() const { return SelectButtonLook(state()); }
+  FaceSource face_source() const { return FaceSourceFor(origin_x_, origin_y_); }
+  const ColourFrame& colour_frame() const { return frame_; }
+  const CaptionStyle& caption_style() const { return caption_; }
+  bool mouse_over() const { return mouse_over_; }
+  bool tracking() const { return tracking_; }
+  HWND tooltip() const { return tooltip_; }
+  const std::u16string& tooltip_text() const { return tooltip_text_; }
+
+  // Draws the current look into `dc` (the button's client coordinates).
+  void Draw(HDC dc);
+  void Redraw();
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                       DWORD_PTR self);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnHover();
+  void OnLeave();
+  void CreateTooltip();
+  void DestroyTooltip();
+  void DrawCaption(HDC dc, const RECT& client, ButtonLook look);
+
+  HWND hwnd_ = nullptr;
+  StateSurfaces surfaces_{};
+  int origin_x_ = 0, origin_y_ = 0;
+  bool mouse_over_ = false;
+  bool tracking_ = false;
+  bool pressed_ = false;
+  bool selected_ = false;
+  ColourFrame frame_;
+  CaptionStyle caption_;
+  std::u16string tooltip_text_;
+  HWND tooltip_ = nullptr;
+  bool tool_added_ = false;
+};
+
+}  // namespace keyloom

@@ -1,0 +1,98 @@
+// Helpers for window tests under Wine: bounded message pumps, an in-memory
+// dialog template, a parent window that records what its controls post,
+// generated pictures, pixel read-back and screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/controls/gdi_win32.h"
+
+namespace keyloom::testing {
+
+// Dispatches this thread's messages until `done` or `timeout_ms` passes.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 3000);
+void PumpFor(DWORD ms);
+
+// A dialog template in memory with push buttons and statics.
+class DialogTemplate {
+ public:
+  DialogTemplate(int width, int height, DWORD style = WS_POPUP | WS_VISIBLE);
+  void AddButton(int id, int x, int y, int w, int h, const wchar_t* text = L"");
+  void AddStatic(int id, int x, int y, int w, int h, DWORD style = SS_LEFT);
+  const DLGTEMPLATE* get();
+
+ private:
+  void AddItem(int id, int x, int y, int w, int h, DWORD style, WORD atom, const wchar_t* text);
+  void Word(WORD w) { data_.push_back(w); }
+  void Text(const wchar_t* text);
+  void Align();
+  std::vector<WORD> data_;
+  WORD count_ = 0;
+};
+
+// A top-level window that reflects owner-draw requests and records the
+// messages its children post or send to it.
+class TestWindow {
+ public:
+  TestWindow(int width, int height, bool visible = true);
+  ~TestWindow();
+  HWND hwnd() const { return hwnd_; }
+  HWND AddButton(int id, int x, int y, int w, int h, const wchar_t* text = L"");
+  HWND AddStatic(int id, int x, int y, int w, int h);
+
+  struct Seen {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+    bool posted;
+  };
+  std::vector<Seen> seen;
+  int clicks(int id) const;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  HWND hwnd_ = nullptr;
+};
+
+// A device-dependent picture whose pixel (x, y) is colour(x, y).
+GdiBitmap MakePicture(int width, int height, const std::function<COLORREF(int, int)>& colour);
+// Writes bytes to a file (through the Windows path).
+bool WriteFileBytes(const std::u16string& path, const std::string& bytes);
+// The same picture as a 24-bit BMP file.
+bool WriteBmp(const std::u16string& path, int width, int height, const std::function<COLORREF(int, int)>& colour);
+
+// A window's client area rendered through WM_PRINTCLIENT (works for hidden
+// or covered windows), pixel by pixel.
+class Rendering {
+ public:
+  explicit Rendering(HWND window);
+  COLORREF at(int x, int y) const;
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
+
+// The client area as it is on the screen (GetDC + BitBlt).
+COLORREF ScreenPixel(HWND window, int x, int y);
+
+// A folder for files a test writes, emptied first.
+std::u16string TestFolder(const std::u16string& name);
+// Where screenshots go, outside the repository: /tmp/keyloom-shots.
+std::u16string ShotFolder();
+// Saves what the screen shows of `window` (whole window rectangle) as a
+// 24-bit BMP.
+bool CaptureWindow(HWND window, const std::u16string& path);
+
+// The folder of the test executable, with a separator.
+std::u16string TestExeFolder();
+// The build folder holding Keyloom.exe and the copied assets.
+std::u16string ProgramFolder();
+
+}  // namespace keyloom::testing
