@@ -140,6 +140,9 @@ struct ProfileImportContext {
   // Called under the edit store's lock once the keyboard has the new
   // assignments, for the window to redraw its key buttons.
   std::function<void()> refresh_key_buttons;
+  // Set by the import: whether the keyboard took the key maps and macros. A
+  // file that loaded but did not reach the keyboard is not a finished import.
+  bool applied = false;
 };
 
 // Checks `path`, loads it into the edit store, saves the working profile

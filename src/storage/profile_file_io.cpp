@@ -155,6 +155,7 @@ int ProfileFileFromKeyboard(const std::u16string& path, CommandSet& commands, co
 
 bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context) {
   bool loaded = false;
+  context.applied = false;
   if (ProfileFileCheck(path, context.texts, context.messages) > 0) {
     KeyStore& edit = context.stores.edit;
     std::lock_guard lock(edit.mutex);
@@ -164,7 +165,7 @@ bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context
       if (!context.working_profile_path.empty() &&
           std::filesystem::exists(std::filesystem::path(context.working_profile_path), ec))
         ProfileFileWrite(context.working_profile_path, edit, false);
-      ApplyToKeyboard(context.stores, context.commands, context.messages, true);
+      context.applied = ApplyToKeyboard(context.stores, context.commands, context.messages, true);
       if (context.refresh_key_buttons) context.refresh_key_buttons();
     }
   }

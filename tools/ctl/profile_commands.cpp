@@ -130,14 +130,11 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
   if (!std::filesystem::exists(std::filesystem::path(working), ec)) NewProfileFile(working, 0, nullptr);
 
   ProfileImportContext import{s->stores, s->commands, s->texts.source, s->messages, working, nullptr};
-  // The import applies all profiles; the all-profiles flag stays set unless
-  // that apply succeeded, which is how its result shows here.
-  s->stores.all_profiles = true;
   if (!ImportProfileFile(Utf8ToUtf16(path), import)) {
     // Checked above, so the file could not be opened for reading and writing.
     return ctx.Fail(kExitUsage, "cannot load " + path);
   }
-  if (s->stores.all_profiles)
+  if (!import.applied)
     return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros (apply failed)");
   if (!ctx.json) ctx.out << "imported " << path << " and applied profiles 1-3\n";
   return ctx.Done(ctx.Result().Add("file", path).Add("working_profile_file", Utf16ToUtf8(working)));

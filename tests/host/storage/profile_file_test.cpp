@@ -395,6 +395,7 @@ TEST(ProfileFile, KeyboardMemoryRoundTripsThroughExportAndImport) {
     int refreshed = 0;
     ProfileImportContext context{f.stores, f.sim.commands, f.texts, f.boxes, working, [&] { ++refreshed; }};
     ASSERT_TRUE(ImportProfileFile(path, context)) << model;
+    EXPECT_TRUE(context.applied);
     EXPECT_TRUE(f.boxes.shown.empty());
     EXPECT_EQ(refreshed, 1);
 
@@ -447,12 +448,24 @@ TEST(ProfileFile, RefusedImportChangesNothingAndSendsNothing) {
   ProfileImportContext context{f.stores, f.sim.commands, f.texts, f.boxes, u"", nullptr};
 
   EXPECT_FALSE(ImportProfileFile(path, context));
+  EXPECT_FALSE(context.applied);
   EXPECT_EQ(f.boxes.shown, (std::vector<std::string>{"text:Bad: " + Utf16ToUtf8(path), "key:MAIN_PROMPT_INPORT"}));
   f.boxes.shown.clear();
   EXPECT_FALSE(ImportProfileFile(f.dir.File("missing.fwc"), context));
   EXPECT_EQ(f.boxes.shown, std::vector<std::string>{"key:MAIN_PROMPT_INPORT"});
   EXPECT_EQ(f.stores.edit.block, before);
   EXPECT_TRUE(f.sim.Frames().empty());
+}
+
+TEST(ProfileFile, ImportThatTheKeyboardRefusesIsNotReportedAsApplied) {
+  KeyboardFixture f;
+  f.Configure(true);
+  const std::u16string path = f.dir.File("backup.fwc");
+  ASSERT_EQ(ProfileFileFromKeyboard(path, f.sim.commands, f.texts), 1);
+  f.sim.keyboard.ReplyStatusAt(2, 0xFF);  // the first frame of the macro area
+  ProfileImportContext context{f.stores, f.sim.commands, f.texts, f.boxes, u"", nullptr};
+  EXPECT_TRUE(ImportProfileFile(path, context)) << "the file itself loaded";
+  EXPECT_FALSE(context.applied);
 }
 
 }  // namespace
