@@ -168,7 +168,9 @@ TEST_F(ShippedLanguageFile, FormatTextsCarryExactlyOneConversionOfTheRightKind) 
   for (auto key : kTextKeys) {
     bool is_format = false;
     for (const FormatTextKey& f : kFormatTextKeys) is_format |= f.key == key;
-    if (!is_format) EXPECT_EQ(texts_.LookupText(key, 0).find(u'%'), std::u16string::npos) << Utf16ToUtf8(key);
+    if (!is_format) {
+      EXPECT_EQ(texts_.LookupText(key, 0).find(u'%'), std::u16string::npos) << Utf16ToUtf8(key);
+    }
   }
 }
 
