@@ -308,4 +308,44 @@ std::u16string ProgramFolder() {
   return tests.substr(0, tests.find_last_of(u"\\/") + 1);
 }
 
+HINSTANCE ProgramResources() {
+  static HINSTANCE module = LoadLibraryExW(AsWide(ProgramFolder() + u"Keyloom.exe"), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  return module;
+}
+
+bool RecordingNotifier::Notify(DWORD message, NOTIFYICONDATAW& data) {
+  calls.push_back({message, data.uFlags, data.hIcon, FromWide(data.szTip)});
+  if (refuse) return false;
+  return Shell_NotifyIconW(message, &data) != FALSE;
+}
+
+namespace {
+// The drivers of running timers, by timer id (tests run one at a time).
+std::vector<std::pair<UINT_PTR, TimerDriver*>>& Drivers() {
+  static std::vector<std::pair<UINT_PTR, TimerDriver*>> drivers;
+  return drivers;
+}
+}  // namespace
+
+TimerDriver::TimerDriver(std::function<bool()> step, UINT period_ms)
+    : step_(std::move(step)), id_(SetTimer(nullptr, 0, period_ms, Tick)) {
+  Drivers().push_back({id_, this});
+}
+
+TimerDriver::~TimerDriver() {
+  KillTimer(nullptr, id_);
+  std::erase_if(Drivers(), [this](const auto& d) { return d.second == this; });
+}
+
+void CALLBACK TimerDriver::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  for (auto& [timer, driver] : Drivers())
+    if (timer == id && driver->step_) {
+      if (driver->step_()) {
+        KillTimer(nullptr, id);
+        driver->step_ = nullptr;
+      }
+      return;
+    }
+}
+
 }  // namespace keyloom::testing

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/controls/gdi_win32.h"
+#include "ui/controls/shell_win32.h"
 
 namespace keyloom::testing {
 
@@ -94,5 +95,51 @@ bool CaptureWindow(HWND window, const std::u16string& path);
 std::u16string TestExeFolder();
 // The build folder holding Keyloom.exe and the copied assets.
 std::u16string ProgramFolder();
+
+// Keyloom.exe loaded for its resources only (templates, icons, menus,
+// strings); null when it was not built.
+HINSTANCE ProgramResources();
+
+// Shell calls, recorded.
+class RecordingLauncher final : public ShellLauncher {
+ public:
+  struct Call {
+    std::u16string verb, file, parameters, folder;
+    int show;
+  };
+  intptr_t Execute(std::u16string_view verb, const std::u16string& file, const std::u16string& parameters,
+                   const std::u16string& folder, int show) override {
+    calls.push_back({std::u16string(verb), file, parameters, folder, show});
+    return 42;
+  }
+  std::vector<Call> calls;
+};
+
+// Notification-area calls, recorded and passed on to the real shell.
+class RecordingNotifier final : public ShellNotifier {
+ public:
+  struct Call {
+    DWORD message;
+    UINT flags;
+    HICON icon;
+    std::u16string tip;
+  };
+  bool Notify(DWORD message, NOTIFYICONDATAW& data) override;
+  std::vector<Call> calls;
+  bool refuse = false;
+};
+
+// Runs `step` from a thread timer while some modal loop (a menu, a dialog)
+// runs on this thread; `step` returns true when it is done.
+class TimerDriver {
+ public:
+  TimerDriver(std::function<bool()> step, UINT period_ms = 50);
+  ~TimerDriver();
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
+  std::function<bool()> step_;
+  UINT_PTR id_;
+};
 
 }  // namespace keyloom::testing
