@@ -9,7 +9,7 @@ namespace {
 
 enum class ArgKind { kNumber, kText };
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, zero = false, alt = false;
   int width = 0;
   int precision = -1;  // -1: none
@@ -36,8 +36,8 @@ bool StartsWith(std::u16string_view p, size_t i, std::u16string_view s) {
 
 // Parses the conversion that starts at p[start] == '%'. Nothing when the
 // characters there do not form a complete conversion.
-std::optional<Spec> ParseSpec(std::u16string_view p, size_t start) {
-  Spec s;
+std::optional<Conversion> ParseConversion(std::u16string_view p, size_t start) {
+  Conversion s;
   size_t i = start + 1;
   for (; i < p.size(); ++i) {
     const char16_t c = p[i];
@@ -84,7 +84,7 @@ std::optional<Spec> ParseSpec(std::u16string_view p, size_t start) {
 
 ArgKind KindOf(char16_t k) { return (k == u's' || k == u'S') ? ArgKind::kText : ArgKind::kNumber; }
 
-void Pad(std::u16string& out, std::u16string_view body, const Spec& s, std::u16string_view prefix = {},
+void Pad(std::u16string& out, std::u16string_view body, const Conversion& s, std::u16string_view prefix = {},
          bool zero_pad = false) {
   const size_t len = prefix.size() + body.size();
   const size_t fill = s.width > 0 && static_cast<size_t>(s.width) > len ? s.width - len : 0;
@@ -97,7 +97,7 @@ void Pad(std::u16string& out, std::u16string_view body, const Spec& s, std::u16s
   }
 }
 
-void AppendNumber(std::u16string& out, const Spec& s, int64_t number) {
+void AppendNumber(std::u16string& out, const Conversion& s, int64_t number) {
   const bool is_signed = s.kind == u'd' || s.kind == u'i';
   uint64_t magnitude;
   bool negative = false;
@@ -131,7 +131,7 @@ void AppendNumber(std::u16string& out, const Spec& s, int64_t number) {
   Pad(out, body, s, prefix, s.zero && !s.left && s.precision < 0);
 }
 
-void AppendText(std::u16string& out, const Spec& s, std::u16string_view text) {
+void AppendText(std::u16string& out, const Conversion& s, std::u16string_view text) {
   if (s.precision >= 0 && text.size() > static_cast<size_t>(s.precision)) text = text.substr(0, s.precision);
   Pad(out, text, s);
 }
@@ -154,14 +154,14 @@ std::u16string Format(std::u16string_view pattern, ArgKind arg, Emit emit) {
       i += 2;
       continue;
     }
-    const auto spec = ParseSpec(pattern, i);
-    if (spec && !consumed && KindOf(spec->kind) == arg) {
-      emit(out, *spec);
+    const auto conversion = ParseConversion(pattern, i);
+    if (conversion && !consumed && KindOf(conversion->kind) == arg) {
+      emit(out, *conversion);
       consumed = true;
-      i += spec->length;
-    } else if (spec) {
-      out.append(pattern.substr(i, spec->length));  // printed as it stands
-      i += spec->length;
+      i += conversion->length;
+    } else if (conversion) {
+      out.append(pattern.substr(i, conversion->length));  // printed as it stands
+      i += conversion->length;
     } else {
       out.push_back(u'%');
       ++i;
@@ -174,12 +174,12 @@ std::u16string Format(std::u16string_view pattern, ArgKind arg, Emit emit) {
 
 std::u16string FormatText(std::u16string_view pattern, int64_t number) {
   return Format(pattern, ArgKind::kNumber,
-                [number](std::u16string& out, const Spec& s) { AppendNumber(out, s, number); });
+                [number](std::u16string& out, const Conversion& s) { AppendNumber(out, s, number); });
 }
 
 std::u16string FormatText(std::u16string_view pattern, std::u16string_view text) {
   return Format(pattern, ArgKind::kText,
-                [text](std::u16string& out, const Spec& s) { AppendText(out, s, text); });
+                [text](std::u16string& out, const Conversion& s) { AppendText(out, s, text); });
 }
 
 }  // namespace keyloom
