@@ -239,4 +239,16 @@ bool DescriptorUsageValue(const HidReportDescriptor& d, uint16_t usage_page, uin
   return false;
 }
 
+HidCaps DescriptorHidDevice::Caps() const {
+  HidCaps c;
+  c.usage_page = d_.usage_page;
+  c.usage = d_.usage;
+  c.input_report_length = d_.input_report_length;
+  c.output_report_length = d_.output_report_length;
+  c.feature_report_length = d_.feature_report_length;
+  c.input_button_caps = static_cast<uint16_t>(DescriptorButtonCaps(d_).size());
+  c.input_value_caps = static_cast<uint16_t>(DescriptorValueCaps(d_).size());
+  return c;
+}
+
 }  // namespace keyloom

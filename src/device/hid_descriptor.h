@@ -59,4 +59,30 @@ bool DescriptorUsagesOn(const HidReportDescriptor& d, uint16_t usage_page, std::
 bool DescriptorUsageValue(const HidReportDescriptor& d, uint16_t usage_page, uint16_t usage,
                           std::span<const uint8_t> report, uint32_t& raw, int32_t& scaled);
 
+// A HidDevice whose capabilities and usage extraction come from a parsed
+// report descriptor; backends add the transfers.
+class DescriptorHidDevice : public HidDevice {
+ public:
+  explicit DescriptorHidDevice(HidReportDescriptor descriptor) : d_(std::move(descriptor)) {}
+
+  HidCaps Caps() const override;
+  std::vector<HidInputCap> InputButtonCaps() const override { return DescriptorButtonCaps(d_); }
+  std::vector<HidInputCap> InputValueCaps() const override { return DescriptorValueCaps(d_); }
+  size_t MaxUsageListLength(uint16_t page) const override { return DescriptorMaxUsageListLength(d_, page); }
+  bool GetUsages(uint16_t page, std::span<const uint8_t> report, std::vector<uint16_t>& on) const override {
+    return DescriptorUsagesOn(d_, page, report, on);
+  }
+  bool GetUsageValue(uint16_t page, uint16_t usage, std::span<const uint8_t> report, uint32_t& raw,
+                     int32_t& scaled, int32_t& scaled_status) const override {
+    scaled_status = kHidStatusSuccess;
+    return DescriptorUsageValue(d_, page, usage, report, raw, scaled);
+  }
+
+ protected:
+  const HidReportDescriptor& descriptor() const { return d_; }
+
+ private:
+  const HidReportDescriptor d_;
+};
+
 }  // namespace keyloom

@@ -133,41 +133,19 @@ Fd OpenNode(const std::string& node, const HidOpenOptions& options) {
   return Fd(::open(node.c_str(), flags));
 }
 
-class HidrawDevice final : public HidDevice {
+class HidrawDevice final : public DescriptorHidDevice {
  public:
   HidrawDevice(Fd fd, Fd wake, HidAttributes attributes, HidReportDescriptor descriptor)
-      : fd_(std::move(fd)), wake_(std::move(wake)), attributes_(attributes), d_(std::move(descriptor)) {}
+      : DescriptorHidDevice(std::move(descriptor)), fd_(std::move(fd)), wake_(std::move(wake)), attributes_(attributes) {}
 
   HidAttributes Attributes() const override { return attributes_; }
-  HidCaps Caps() const override {
-    HidCaps c;
-    c.usage_page = d_.usage_page;
-    c.usage = d_.usage;
-    c.input_report_length = d_.input_report_length;
-    c.output_report_length = d_.output_report_length;
-    c.feature_report_length = d_.feature_report_length;
-    c.input_button_caps = static_cast<uint16_t>(DescriptorButtonCaps(d_).size());
-    c.input_value_caps = static_cast<uint16_t>(DescriptorValueCaps(d_).size());
-    return c;
-  }
-  std::vector<HidInputCap> InputButtonCaps() const override { return DescriptorButtonCaps(d_); }
-  std::vector<HidInputCap> InputValueCaps() const override { return DescriptorValueCaps(d_); }
-  size_t MaxUsageListLength(uint16_t page) const override { return DescriptorMaxUsageListLength(d_, page); }
-  bool GetUsages(uint16_t page, std::span<const uint8_t> report, std::vector<uint16_t>& on) const override {
-    return DescriptorUsagesOn(d_, page, report, on);
-  }
-  bool GetUsageValue(uint16_t page, uint16_t usage, std::span<const uint8_t> report, uint32_t& raw,
-                     int32_t& scaled, int32_t& scaled_status) const override {
-    scaled_status = kHidStatusSuccess;
-    return DescriptorUsageValue(d_, page, usage, report, raw, scaled);
-  }
 
   int Read(uint8_t* buffer, size_t length, size_t* done, int timeout_ms) override {
     *done = 0;
     if (length == 0) return 0;
     const auto deadline = Deadline(timeout_ms);
     // hidraw leaves out the report-id byte of interfaces that use none.
-    const size_t lead = d_.uses_report_ids ? 0 : 1;
+    const size_t lead = descriptor().uses_report_ids ? 0 : 1;
     uint8_t report[kMaxReport];
     for (;;) {
       if (!WaitFor(POLLIN, deadline)) return 0;
@@ -245,7 +223,6 @@ class HidrawDevice final : public HidDevice {
   Fd fd_;
   Fd wake_;
   const HidAttributes attributes_;
-  const HidReportDescriptor d_;
   std::atomic<bool> aborted_{false};
 };
 

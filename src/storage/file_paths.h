@@ -20,4 +20,10 @@ inline std::u16string JoinPath(std::u16string_view folder, std::u16string_view n
   return path;
 }
 
+#if !defined(_WIN32)
+// A file of ours in the per-user configuration folder:
+// $XDG_CONFIG_HOME (or ~/.config)/Valdric RGB Mechanical Keyboard/NAME.
+std::u16string UserConfigFile(std::string_view name);
+#endif
+
 }  // namespace keyloom

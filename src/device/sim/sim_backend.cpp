@@ -58,35 +58,13 @@ std::u16string MakePath(uint16_t vid, uint16_t pid, int mi, const char* tail) {
 
 constexpr const char* kHidClass = "{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
-class SimDevice final : public HidDevice {
+class SimDevice final : public DescriptorHidDevice {
  public:
   SimDevice(SimKeyboard& keyboard, SimInterface iface, HidReportDescriptor descriptor)
-      : keyboard_(keyboard), iface_(iface), generation_(keyboard.generation()), d_(std::move(descriptor)) {}
+      : DescriptorHidDevice(std::move(descriptor)), keyboard_(keyboard), iface_(iface), generation_(keyboard.generation()) {}
 
   HidAttributes Attributes() const override {
     return {keyboard_.model().vendor_id, keyboard_.model().product_id, 0x0105};
-  }
-  HidCaps Caps() const override {
-    HidCaps c;
-    c.usage_page = d_.usage_page;
-    c.usage = d_.usage;
-    c.input_report_length = d_.input_report_length;
-    c.output_report_length = d_.output_report_length;
-    c.feature_report_length = d_.feature_report_length;
-    c.input_button_caps = static_cast<uint16_t>(DescriptorButtonCaps(d_).size());
-    c.input_value_caps = static_cast<uint16_t>(DescriptorValueCaps(d_).size());
-    return c;
-  }
-  std::vector<HidInputCap> InputButtonCaps() const override { return DescriptorButtonCaps(d_); }
-  std::vector<HidInputCap> InputValueCaps() const override { return DescriptorValueCaps(d_); }
-  size_t MaxUsageListLength(uint16_t page) const override { return DescriptorMaxUsageListLength(d_, page); }
-  bool GetUsages(uint16_t page, std::span<const uint8_t> report, std::vector<uint16_t>& on) const override {
-    return DescriptorUsagesOn(d_, page, report, on);
-  }
-  bool GetUsageValue(uint16_t page, uint16_t usage, std::span<const uint8_t> report, uint32_t& raw,
-                     int32_t& scaled, int32_t& scaled_status) const override {
-    scaled_status = kHidStatusSuccess;
-    return DescriptorUsageValue(d_, page, usage, report, raw, scaled);
   }
   int Read(uint8_t* buffer, size_t length, size_t* done, int timeout_ms) override {
     return keyboard_.Read(iface_, generation_, aborted_, {buffer, length}, done, timeout_ms);
@@ -107,7 +85,6 @@ class SimDevice final : public HidDevice {
   SimKeyboard& keyboard_;
   const SimInterface iface_;
   const uint64_t generation_;
-  const HidReportDescriptor d_;
   std::atomic<bool> aborted_{false};
 };
 
