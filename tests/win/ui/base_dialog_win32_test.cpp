@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <atomic>
 #include <thread>
 
 #include "base/text.h"
@@ -14,7 +15,6 @@
 namespace keyloom {
 namespace {
 
-using testing::PumpFor;
 using testing::PumpUntil;
 
 // A skin folder written by the test: a layout file and its pictures.
@@ -35,7 +35,33 @@ class TestSkinDialog final : public CBaseDialog {
   }
   using CBaseDialog::OnOK;
   testing::DialogTemplate dialog{100, 60};
+
+ protected:
+  // The template places the control in dialog units, which follow the
+  // system font; the tests need it at a known place in pixels.
+  BOOL OnInitDialog() override {
+    const BOOL result = CBaseDialog::OnInitDialog();
+    SetWindowPos(GetDlgItem(hwnd(), 77), nullptr, kControl.left, kControl.top, kControl.right - kControl.left,
+                 kControl.bottom - kControl.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return result;
+  }
+
+ public:
+  static constexpr RECT kControl{12, 12, 24, 20};
 };
+
+// True when client point (x, y) of `dialog` shows the dialog's own face,
+// not one of its controls.
+::testing::AssertionResult IsOwnFace(HWND dialog, int x, int y) {
+  const HWND hit = ChildWindowFromPointEx(dialog, POINT{x, y}, CWP_SKIPINVISIBLE);
+  if (hit == dialog) return ::testing::AssertionSuccess();
+  RECT box{};
+  GetWindowRect(hit, &box);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+  return ::testing::AssertionFailure() << "(" << x << "," << y << ") is covered by control "
+                                       << GetDlgCtrlID(hit) << " at " << box.left << "," << box.top << "-"
+                                       << box.right << "," << box.bottom;
+}
 
 // A 60 x 40 picture: a dark 40 x 20 block at (10, 10) on white.
 COLORREF Shape(int x, int y) { return (x >= 10 && x < 50 && y >= 10 && y < 30) ? RGB(20, 40, 60) : RGB(255, 255, 255); }
@@ -70,10 +96,10 @@ TEST_F(DialogFixture, TakesItsSizeFromTheBackgroundAndItsShapeFromTheMask) {
   DeleteObject(shape);
 
   // The background is the whole face.
+  ASSERT_TRUE(IsOwnFace(dialog.hwnd(), 45, 25));
   testing::Rendering face(dialog.hwnd());
   EXPECT_EQ(face.at(45, 25), RGB(45, 25, 7));
   SetWindowPos(dialog.hwnd(), HWND_TOPMOST, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  // (The test's button covers the top-left corner.)
   EXPECT_TRUE(PumpUntil([&] { return testing::ScreenPixel(dialog.hwnd(), 45, 25) == RGB(45, 25, 7); }, 2000));
 }
 
@@ -143,7 +169,7 @@ TEST_F(DialogFixture, PressingTheBackgroundStartsAMoveButPressingAControlDoesNot
   ASSERT_NE(dialog.Create(), nullptr);
   SetWindowPos(dialog.hwnd(), HWND_TOPMOST, 300, 300, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   SetForegroundWindow(dialog.hwnd());
-  PumpFor(50);
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog.hwnd(); }, 2000));
   RECT before{};
   GetWindowRect(dialog.hwnd(), &before);
   HWND control = GetDlgItem(dialog.hwnd(), 77);
@@ -151,8 +177,11 @@ TEST_F(DialogFixture, PressingTheBackgroundStartsAMoveButPressingAControlDoesNot
   GetWindowRect(control, &control_box);
 
   // Real input from another thread: the window's move loop runs on this one.
-  auto drag = [](POINT from, POINT to) {
-    return std::thread([from, to] {
+  // The drag is over when the thread has sent everything and this thread's
+  // queue holds no input any more.
+  auto drag = [&](POINT from, POINT to) {
+    std::atomic<bool> sent{false};
+    std::thread input([from, to, &sent] {
       auto send = [](DWORD flags, int x, int y) {
         INPUT in{};
         in.type = INPUT_MOUSE;
@@ -160,35 +189,45 @@ TEST_F(DialogFixture, PressingTheBackgroundStartsAMoveButPressingAControlDoesNot
         in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
         in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
         SendInput(1, &in, sizeof(in));
-        Sleep(60);  // real input needs real time to arrive
+        Sleep(30);  // paces the events like a hand would; nothing waits on it
       };
       send(0, from.x, from.y);
       send(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
       for (int step = 1; step <= 4; ++step)
         send(0, from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4);
       send(MOUSEEVENTF_LEFTUP, to.x, to.y);
+      sent = true;
     });
+    const bool done = PumpUntil(
+        [&] {
+          POINT cursor{};
+          GetCursorPos(&cursor);
+          return sent && cursor.x == to.x && cursor.y == to.y && GetQueueStatus(QS_INPUT) == 0 &&
+                 !(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+        },
+        5000);
+    input.join();
+    return done;
   };
 
   const POINT on_control{control_box.left + 3, control_box.top + 3};
-  std::thread first = drag(on_control, {on_control.x + 40, on_control.y + 30});
-  PumpUntil([&] { return false; }, 900);
-  first.join();
-  PumpFor(100);
+  ASSERT_TRUE(drag(on_control, {on_control.x + 40, on_control.y + 30}));
   RECT after_control{};
   GetWindowRect(dialog.hwnd(), &after_control);
   EXPECT_EQ(after_control.left, before.left);
   EXPECT_EQ(after_control.top, before.top);
 
   const POINT on_background{before.left + 60, before.top + 40};
-  std::thread second = drag(on_background, {on_background.x + 40, on_background.y + 30});
-  PumpUntil([&] { return false; }, 900);
-  second.join();
-  PumpFor(100);
+  ASSERT_TRUE(IsOwnFace(dialog.hwnd(), 60, 40));
+  ASSERT_TRUE(drag(on_background, {on_background.x + 40, on_background.y + 30}));
   RECT after{};
-  GetWindowRect(dialog.hwnd(), &after);
-  EXPECT_EQ(after.left, before.left + 40);
-  EXPECT_EQ(after.top, before.top + 30);
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        GetWindowRect(dialog.hwnd(), &after);
+        return after.left == before.left + 40 && after.top == before.top + 30;
+      },
+      3000))
+      << "window at " << after.left << "," << after.top << ", started at " << before.left << "," << before.top;
 }
 
 TEST_F(DialogFixture, OkAndCancelReleaseThePictures) {

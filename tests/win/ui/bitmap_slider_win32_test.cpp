@@ -6,7 +6,6 @@
 namespace keyloom {
 namespace {
 
-using testing::PumpFor;
 using testing::TestWindow;
 
 struct SliderFixture {
@@ -18,7 +17,7 @@ struct SliderFixture {
   }
   // The positions the parent was told about, in order, from its queue.
   std::vector<int> Posted() {
-    PumpFor(20);
+    testing::PumpPending();
     std::vector<int> positions;
     for (const auto& s : window.seen)
       if (s.message == kSliderMessage) {
@@ -81,7 +80,7 @@ TEST(BitmapSlider, KeysAndWheel) {
 TEST(BitmapSlider, TheParentHearsThroughItsQueueAfterTheControlHasRedrawn) {
   SliderFixture f;
   f.slider.SetPicture(testing::MakePicture(48, 18, [](int, int) { return RGB(10, 0, 0); }));
-  PumpFor(20);
+  testing::PumpPending();
   SendMessageW(f.hwnd, WM_KEYDOWN, VK_END, 0);
   // The control has painted already (nothing left to update) and the
   // notification waits in the parent's queue, not yet dispatched.

@@ -17,7 +17,6 @@
 namespace keyloom {
 namespace {
 
-using testing::PumpFor;
 using testing::PumpUntil;
 
 class RecordingBoxes final : public MessageBoxes {
@@ -45,7 +44,7 @@ struct MainWindowFixture : ::testing::Test {
   }
   void TearDown() override {
     window.reset();
-    PumpFor(20);
+    testing::PumpPending();
   }
   HWND hwnd() const { return window->hwnd(); }
   size_t Count(DWORD message) const {
@@ -135,7 +134,7 @@ TEST_F(MainWindowFixture, TaggedMessagesNeedTheirExactTag) {
   EXPECT_FALSE(ex & WS_EX_TOOLWINDOW);
   // Later paints no longer hide it.
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-  PumpFor(50);
+  testing::PumpPending();
   EXPECT_TRUE(IsWindowVisible(hwnd()));
 
   SendMessageW(hwnd(), kMainMsgInit, 0x494E4955, 0);
@@ -250,8 +249,7 @@ TEST_F(MainWindowFixture, QuitFromTheTrayMenuTakesEverythingDown) {
   Start();
   const int gdi_running = LiveGdiCount();
   SendMessageW(hwnd(), WM_COMMAND, kCmdExit, 0);
-  PumpFor(20);
-  EXPECT_EQ(window->hwnd(), nullptr);  // the dialog ended
+  EXPECT_TRUE(PumpUntil([&] { return window->hwnd() == nullptr; }));  // the dialog ended
   EXPECT_FALSE(window->tray().created());
   EXPECT_EQ(notifier.calls.back().message, static_cast<DWORD>(NIM_DELETE));
   EXPECT_FALSE(mutex);
@@ -264,8 +262,7 @@ TEST_F(MainWindowFixture, QuitFromTheTrayMenuTakesEverythingDown) {
 TEST_F(MainWindowFixture, KillFromAnotherCopyQuits) {
   Start();
   SendMessageW(hwnd(), kMainMsgKill, kMainTagKill, 0);
-  PumpFor(20);
-  EXPECT_EQ(window->hwnd(), nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return window->hwnd() == nullptr; }));
   EXPECT_FALSE(window->tray().created());
 }
 
@@ -282,7 +279,7 @@ TEST_F(MainWindowFixture, Screenshots) {
   presence.last_reported = 1;
   SendMessageW(hwnd(), kMainMsgOpen, kMainTagOpen, 0);
   SetWindowPos(hwnd(), HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  PumpFor(300);
+  EXPECT_TRUE(testing::PumpUntilPainted(hwnd()));
   EXPECT_TRUE(testing::CaptureWindow(hwnd(), testing::ShotFolder() + u"main_window.bmp"));
 
   // One button in each of its looks.
@@ -309,7 +306,8 @@ TEST_F(MainWindowFixture, Screenshots) {
   for (const Look& look : looks) {
     look.set();
     RedrawWindow(b, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    PumpFor(100);
+    PumpUntil([&] { return button->look() == expected[i]; }, 2000);
+    EXPECT_TRUE(testing::PumpUntilPainted(b));
     EXPECT_EQ(button->look(), expected[i++]);
     EXPECT_TRUE(testing::CaptureWindow(b, testing::ShotFolder() + u"button_" + look.name + u".bmp"));
   }

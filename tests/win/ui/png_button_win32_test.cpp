@@ -12,7 +12,6 @@
 namespace keyloom {
 namespace {
 
-using testing::PumpFor;
 using testing::PumpUntil;
 using testing::Rendering;
 using testing::TestWindow;
@@ -63,8 +62,8 @@ TEST(PngButton, CopiesItsFaceFromOnePixelUpAndLeftOfItsOrigin) {
   EXPECT_EQ(r.at(0, 0), RGB(9, 19, 10));
   EXPECT_EQ(r.at(29, 39), RGB(38, 58, 10));
   // The same on the screen, through a real paint.
-  PumpFor(50);
-  EXPECT_EQ(testing::ScreenPixel(f.hwnd, 0, 0), RGB(9, 19, 10));
+  EXPECT_TRUE(PumpUntil([&] { return testing::ScreenPixel(f.hwnd, 0, 0) == RGB(9, 19, 10); }, 2000))
+      << std::hex << testing::ScreenPixel(f.hwnd, 0, 0);
 }
 
 TEST(PngButton, LooksFollowTheOrderDisabledPressedOverSelectedNormal) {
@@ -86,8 +85,8 @@ TEST(PngButton, LooksFollowTheOrderDisabledPressedOverSelectedNormal) {
   };
   for (const Step& step : steps) {
     step.change(f);
-    PumpFor(10);
     // The paint path (WM_PAINT reads the pushed state) and the print path agree.
+    PumpUntil([&] { return GetBValue(testing::ScreenPixel(f.hwnd, 3, 3)) == step.blue; }, 2000);
     EXPECT_EQ(GetBValue(testing::ScreenPixel(f.hwnd, 3, 3)), step.blue) << step.what;
     RedrawWindow(f.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(f.BlueAt(3, 3), step.blue) << step.what;
@@ -148,7 +147,8 @@ TEST(PngButton, DoubleClickCountsAsASecondPress) {
   SendMessageW(f.hwnd, WM_LBUTTONUP, 0, inside);
   SendMessageW(f.hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
   SendMessageW(f.hwnd, WM_LBUTTONUP, 0, inside);
-  PumpFor(20);
+  PumpUntil([&] { return f.window.clicks(7) >= 2; }, 2000);
+  testing::PumpPending();
   EXPECT_EQ(f.window.clicks(7), 2);
 }
 
@@ -199,7 +199,7 @@ TEST(PngButton, ALongSessionOfHoverLeaveAndRepaintLeaksNothing) {
   f.button.SetTooltipText(u"Apply");
   SendMessageW(f.hwnd, WM_MOUSEHOVER, 0, 0);  // the first tooltip is part of the baseline
   SendMessageW(f.hwnd, WM_MOUSELEAVE, 0, 0);
-  PumpFor(20);
+  testing::PumpPending();
   const int gdi_before = LiveGdiCount();
   const int hooks_before = LiveHookCount();
   for (int i = 0; i < 1000; ++i) {
@@ -210,7 +210,7 @@ TEST(PngButton, ALongSessionOfHoverLeaveAndRepaintLeaksNothing) {
     RedrawWindow(f.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     SendMessageW(f.hwnd, WM_PRINTCLIENT, 0, 0);
   }
-  PumpFor(20);
+  testing::PumpPending();
   EXPECT_EQ(LiveGdiCount(), gdi_before);
   EXPECT_EQ(LiveHookCount(), hooks_before);
   // While it ran, the owners really were counting.

@@ -8,7 +8,6 @@
 namespace keyloom {
 namespace {
 
-using testing::PumpFor;
 using testing::PumpUntil;
 
 struct TrayFixture : ::testing::Test {
@@ -88,10 +87,10 @@ TEST_F(TrayFixture, DoubleClickOpensSingleClickAndOtherIconsDoNothing) {
   SendMessageW(window.hwnd(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
   SendMessageW(window.hwnd(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONUP);
   SendMessageW(window.hwnd(), kTrayCallbackMessage, 99, WM_LBUTTONDBLCLK);
-  PumpFor(20);
+  testing::PumpPending();
   EXPECT_EQ(Commands(kTrayCmdOpen), 0);
   SendMessageW(window.hwnd(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
-  PumpFor(20);
+  testing::PumpPending();
   EXPECT_EQ(Commands(kTrayCmdOpen), 1);
 }
 
@@ -108,6 +107,7 @@ TEST_F(TrayFixture, RightClickShowsOpenAboutExitWithOpenBoldAndSendsTheChoice) {
     if (!menu) return false;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) ids.push_back(GetMenuItemID(menu, i));
     default_item = GetMenuDefaultItem(menu, FALSE, 0);
+    testing::CaptureWindow(popup, testing::ShotFolder() + u"tray_menu.bmp");
     // The last item, Exit.
     keybd_event(VK_UP, 0x48, KEYEVENTF_EXTENDEDKEY, 0);
     keybd_event(VK_UP, 0x48, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);

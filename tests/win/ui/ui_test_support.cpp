@@ -21,7 +21,29 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
   }
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void PumpPending() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool PumpUntilPainted(HWND window, DWORD timeout_ms) {
+  auto painted = [window] {
+    if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
+    bool children_painted = true;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM all) {
+          if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) *reinterpret_cast<bool*>(all) = false;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children_painted));
+    return children_painted;
+  };
+  return PumpUntil(painted, timeout_ms);
+}
 
 // --- DialogTemplate ---
 
@@ -265,7 +287,7 @@ std::u16string TestFolder(const std::u16string& name) {
 }
 
 std::u16string ShotFolder() {
-  const std::u16string folder = u"Z:\\tmp\\keyloom-shots\\";
+  const std::u16string folder = ProgramFolder() + u"shots\\";
   MakeFolders(folder.substr(0, folder.size() - 1));
   return folder;
 }

@@ -16,7 +16,11 @@ namespace keyloom::testing {
 
 // Dispatches this thread's messages until `done` or `timeout_ms` passes.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 3000);
-void PumpFor(DWORD ms);
+// Dispatches what is waiting in this thread's queue now (paints included)
+// and returns when nothing is left.
+void PumpPending();
+// Pumps until `window` and all its children have nothing left to paint.
+bool PumpUntilPainted(HWND window, DWORD timeout_ms = 3000);
 
 // A dialog template in memory with push buttons and statics.
 class DialogTemplate {
@@ -85,7 +89,7 @@ COLORREF ScreenPixel(HWND window, int x, int y);
 
 // A folder for files a test writes, emptied first.
 std::u16string TestFolder(const std::u16string& name);
-// Where screenshots go, outside the repository: /tmp/keyloom-shots.
+// Where screenshots go: the folder "shots" of the build tree (build/win/shots).
 std::u16string ShotFolder();
 // Saves what the screen shows of `window` (whole window rectangle) as a
 // 24-bit BMP.
