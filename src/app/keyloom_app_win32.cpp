@@ -92,7 +92,8 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
                               shell,      notifier,       instance_mutex,  paths.main_skin,
                               paths.skin_folder, paths.help_folder};
     CKeyloomDlg main_window(context);
-    main_window.DoModal();
+    // A window that could not be created is a failed start, not a normal end.
+    if (main_window.DoModal() == -1) return kExitNoWindow;
   }
   // Let every window repaint what the main window covered.
   InvalidateRect(nullptr, nullptr, TRUE);

@@ -10,6 +10,9 @@
 
 namespace keyloom {
 
+// The exit code when the main window cannot be created.
+inline constexpr int kExitNoWindow = 3;
+
 // `resources` is the module with the program's templates, icons and menus;
 // `arguments` the command line including the program name. Returns the
 // process exit code.
