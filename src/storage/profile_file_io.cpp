@@ -15,6 +15,7 @@
 #include "model/text_source.h"
 #include "storage/message_boxes.h"
 #include "storage/profile_file.h"
+#include "storage/working_profile.h"
 
 namespace keyloom {
 namespace {
@@ -121,33 +122,12 @@ int NewProfileFile(const std::u16string& path, uint8_t flag, KeyStore* in_memory
 int ProfileFileFromKeyboard(const std::u16string& path, CommandSet& commands, const TextSource& texts) {
   const int active = commands.GetActiveProfile();
   if (active < 0 || active > 3) return 0;
-
-  KeyboardLink& link = commands.link();
-  const size_t keymap_size =
-      static_cast<size_t>(std::clamp(link.keymap_size.load(), int(kKeyMapUsedBytes), kMaxKeyMapSize));
-  std::array<std::array<uint8_t, kRecordsPerBlock>, kProfileCount> maps{};
-  for (int p = 0; p < kProfileCount; ++p) {
-    if (commands.ReadKeyMap(p, std::span<uint8_t>(maps[p]).first(keymap_size)) != kResultOk) return 0;
-  }
-  std::vector<uint8_t> area;
-  if (ReadMacroArea(commands, area) != kResultOk) return 0;
-
   try {
-    const std::vector<MacroRecord> macros = DecodeMacroArea(area, texts.Text(u"MACRO_NEW_PREFIX"));
-    std::vector<uint8_t> block(kStoreBlockBytes, 0);
-    const auto header = std::span<uint8_t>(block).first<kStoreHeaderBytes>();
-    FillProfileHeader(header, static_cast<uint16_t>(macros.size()), 0, 0);
-    FillLayoutHeader(header);
-    const std::array<uint8_t, kDefaultMatrixBytes> matrix = link.DefaultMatrix();
-    for (int p = 0; p < kProfileCount; ++p) {
-      auto records = std::span<uint8_t>(block)
-                         .subspan(KeyRecordOffset(RecordNumber(p, 0)))
-                         .first<kRecordBlockBytes>();
-      DecodeKeyMap(std::span<const uint8_t>(maps[p]).first(keymap_size), matrix, records);
-    }
-    const std::span<const uint8_t> pieces[] = {
-        block, {reinterpret_cast<const uint8_t*>(macros.data()), macros.size() * kMacroRecordBytes}};
-    return ReplaceFileAtomically(path, pieces) ? 1 : 0;
+    KeyboardAssignments keyboard;
+    if (ReadKeyboardAssignments(commands, keyboard) != kResultOk) return 0;
+    const std::vector<uint8_t> file =
+        ProfileFileBytesOf(keyboard, commands.link().DefaultMatrix(), texts.Text(u"MACRO_NEW_PREFIX"));
+    return ReplaceFileAtomically(path, std::span<const uint8_t>(file)) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;
   }
