@@ -146,7 +146,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
     DrawButton(c, f, r, "", Glyph::kNone, ctx.look);
     c.FillCircle(r.x + 22.f, r.y + r.h / 2.f, 6.f, ctx.look == Look::kDisabled ? Hex(0x5A3A3C) : kDanger);
   });
-  d.Add("FUNC_MACRO_LIST2", {250, 176, 212, 196});
+  d.Add("FUNC_MACRO_LIST2", {248, 176, 238, 196});
   const struct {
     const char* key;
     Glyph glyph;
@@ -154,7 +154,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
   } tools[] = {{"FUNC_MACRO_UP_TOP", Glyph::kToTop, 176},    {"FUNC_MACRO_UP", Glyph::kUp, 208},
                {"FUNC_MACRO_DOWN", Glyph::kDown, 240},       {"FUNC_MACRO_DOWN_BOTTOM", Glyph::kToBottom, 272},
                {"FUNC_MACRO_DELETE2", Glyph::kMinus, 310},   {"FUNC_MACRO_CLEAR", Glyph::kBroom, 342}};
-  for (const auto& t : tools) d.Add(t.key, {472, t.y, 36, 30}, MacroButton(f, "", t.glyph));
+  for (const auto& t : tools) d.Add(t.key, {494, t.y, 36, 30}, MacroButton(f, "", t.glyph));
 
   // Bottom bar.
   d.Add("CONTROL_OSK", {20, 390, 44, 36}, Button(f, "", Glyph::kKeyboard));

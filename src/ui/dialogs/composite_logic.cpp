@@ -125,6 +125,13 @@ void CompositeLogic::Relabel() {
                 t.Text(macro_page_.recording() ? u"MACRO_ACTION_STOP_RECORD" : u"MACRO_ACTION_RECORD"));
   view_.SetTooltip(KEYLOOM_IDC_CLEAR, t.Text(u"COMPOSITE_PROMPT_CLEAR"));
   view_.SetTooltip(KEYLOOM_IDC_OSK, t.Text(u"COMPOSITE_PROMPT_OSK"));
+  // The event list's tool buttons show only symbols.
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_TOP, t.Text(u"MACRO_MENU_TOP"));
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_UP, t.Text(u"MACRO_MENU_UP"));
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_DOWN, t.Text(u"MACRO_MENU_DOWN"));
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_BOTTOM, t.Text(u"MACRO_MENU_BOTTOM"));
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_DELETE, t.Text(u"MACRO_MENU_DELETE"));
+  view_.SetTooltip(KEYLOOM_IDC_EVENT_CLEAR, t.Text(u"MACRO_MENU_CLEAR"));
   view_.SetEventColumns({t.Text(u"MACRO_KEYS_TISHI"), t.Text(u"MACRO_ACTION_TISHI"), t.Text(u"MACRO_DELAY_MS")});
 
   std::vector<std::u16string> items;

@@ -15,9 +15,10 @@ namespace keyloom {
 
 namespace {
 
-constexpr int kMacroControls[] = {KEYLOOM_IDC_RECORD,     KEYLOOM_IDC_EVENT_DELETE, KEYLOOM_IDC_EVENT_CLEAR,
-                                  KEYLOOM_IDC_EVENT_TOP,  KEYLOOM_IDC_EVENT_UP,     KEYLOOM_IDC_EVENT_DOWN,
-                                  KEYLOOM_IDC_EVENT_BOTTOM, KEYLOOM_IDC_CYCLES};
+// Controls that act on the current macro.
+constexpr int kMacroControls[] = {KEYLOOM_IDC_MACRO_DELETE, KEYLOOM_IDC_RECORD,     KEYLOOM_IDC_EVENT_DELETE,
+                                  KEYLOOM_IDC_EVENT_CLEAR,  KEYLOOM_IDC_EVENT_TOP,  KEYLOOM_IDC_EVENT_UP,
+                                  KEYLOOM_IDC_EVENT_DOWN,   KEYLOOM_IDC_EVENT_BOTTOM, KEYLOOM_IDC_CYCLES};
 
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
@@ -115,6 +116,7 @@ void MacroPageLogic::SelectMacro(int index) {
   if (index < -1 || index >= int(macros_.size())) return;
   StoreCurrent();
   current_ = index;
+  view_.SelectListItem(KEYLOOM_IDC_MACRO_LIST, index);
   LoadCurrent();
 }
 
@@ -434,7 +436,8 @@ void MacroPageLogic::StopRecording() {
   recording_changed_ = false;
   view_.SetText(KEYLOOM_IDC_RECORD, texts_.Text(u"MACRO_ACTION_RECORD"));
   view_.SetSelectedLook(KEYLOOM_IDC_RECORD, false);
-  for (int id : {KEYLOOM_IDC_MACRO_ADD, KEYLOOM_IDC_MACRO_DELETE, KEYLOOM_IDC_MACRO_LIST}) view_.SetEnabled(id, true);
+  for (int id : {KEYLOOM_IDC_MACRO_ADD, KEYLOOM_IDC_MACRO_LIST}) view_.SetEnabled(id, true);
+  view_.SetEnabled(KEYLOOM_IDC_MACRO_DELETE, current_ >= 0);
 }
 
 void MacroPageLogic::ToggleRecordDelay() {

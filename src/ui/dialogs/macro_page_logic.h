@@ -25,7 +25,8 @@ class KeyEditorHost;
 
 // Columns of the event list.
 enum EventColumn { kEventKeyColumn = 0, kEventActionColumn = 1, kEventDelayColumn = 2, kEventColumnCount = 3 };
-inline constexpr int kEventColumnWidth = 63;
+// Wide enough for names such as "Print Screen" and the header "Delay (ms)".
+inline constexpr int kEventColumnWidths[kEventColumnCount] = {86, 52, 80};
 inline constexpr std::u16string_view kPressArrow = u"\u2193";
 inline constexpr std::u16string_view kReleaseArrow = u"  \u2191";
 // The key column offers the keys of list orders 0..105.

@@ -13,6 +13,7 @@
 #include "model/key_store.h"
 #include "model/text_source.h"
 #include "storage/app_settings.h"
+#include "ui/dialogs/composite_ids.h"
 #include "ui/dialogs/composite_logic.h"
 
 namespace keyloom::testing {
@@ -30,7 +31,10 @@ class RecordingCompositeView final : public CompositeView {
     picture_macro_mode = macro_mode;
   }
   void FillList(int id, const std::vector<std::u16string>& items) override { lists[id] = items; }
-  void SelectListItem(int id, int index) override { list_selection[id] = index; }
+  void SelectListItem(int id, int index) override {
+    list_selection[id] = index;
+    if (id == KEYLOOM_IDC_MACRO_LIST) macro_current = index;
+  }
   void ShowMacroList(const std::vector<std::u16string>& names, int current) override {
     macro_names = names;
     macro_current = current;
