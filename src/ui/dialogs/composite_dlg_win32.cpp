@@ -365,7 +365,8 @@ bool Keyloom_DlgComposite::PreTranslateMessage(MSG& msg) {
     logic_.macro_page().DeleteEvent();
     return true;
   }
-  return logic_.OnDialogKey(vk, down);
+  // F1 comes back as WM_HELP, whatever happens to its key message here.
+  return CompositeLogic::OnDialogKey(vk);
 }
 
 bool Keyloom_DlgComposite::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
@@ -420,7 +421,7 @@ bool Keyloom_DlgComposite::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
       result = reinterpret_cast<LRESULT>(ControlColours(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)));
       return result != 0;
     case WM_HELP:
-      logic_.OnDialogKey(VK_F1, true);
+      logic_.OnHelp();
       result = TRUE;
       return true;
     case kLanguageMessage:

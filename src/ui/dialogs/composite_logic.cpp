@@ -19,7 +19,7 @@ constexpr int kMacroPageControls[] = {
     KEYLOOM_IDC_RECORD,       KEYLOOM_IDC_EVENT_DELETE, KEYLOOM_IDC_EVENT_CLEAR, KEYLOOM_IDC_EVENT_TOP,
     KEYLOOM_IDC_EVENT_UP,     KEYLOOM_IDC_EVENT_DOWN, KEYLOOM_IDC_EVENT_BOTTOM, KEYLOOM_IDC_RECORD_DELAY,
     KEYLOOM_IDC_CYCLES,       KEYLOOM_IDC_CYCLES_LABEL, KEYLOOM_IDC_RECORD_DELAY_LABEL};
-constexpr uint32_t kVkEnter = 0x0D, kVkEscape = 0x1B, kVkF1 = 0x70;
+constexpr uint32_t kVkEnter = 0x0D, kVkEscape = 0x1B;
 
 int MouseActionOf(KeyCode code) {
   for (size_t i = 0; i < kMouseActions.size(); ++i)
@@ -398,13 +398,10 @@ HookAction CompositeLogic::OnLowLevelKey(uint32_t virtual_key, bool release, boo
   return out.action;
 }
 
-bool CompositeLogic::OnDialogKey(uint32_t virtual_key, bool key_down) {
-  if (virtual_key == kVkEnter || virtual_key == kVkEscape) return true;
-  if (virtual_key == kVkF1) {
-    if (key_down && !macro_page_.recording()) view_.OpenHelp();
-    return true;
-  }
-  return false;
+bool CompositeLogic::OnDialogKey(uint32_t virtual_key) { return virtual_key == kVkEnter || virtual_key == kVkEscape; }
+
+void CompositeLogic::OnHelp() {
+  if (!macro_page_.recording()) view_.OpenHelp();
 }
 
 }  // namespace keyloom

@@ -91,8 +91,10 @@ class CompositeLogic {
   HookAction OnThreadKey(const HookKey& key);
   HookAction OnLowLevelKey(uint32_t virtual_key, bool release, bool dialog_in_foreground);
   // Keys the dialog sees before they are dispatched: Enter and Escape are
-  // swallowed; F1 opens help except while recording. True when swallowed.
-  bool OnDialogKey(uint32_t virtual_key, bool key_down);
+  // swallowed, so neither closes it. True when swallowed.
+  static bool OnDialogKey(uint32_t virtual_key);
+  // Help (F1): the help page, except while recording.
+  void OnHelp();
 
   MacroPageLogic& macro_page() { return macro_page_; }
   const MacroPageLogic& macro_page() const { return macro_page_; }

@@ -224,14 +224,15 @@ TEST_F(Editor, TheMacroButtonOpensG9OnTheMacroPageOnly) {
 TEST_F(Editor, EnterAndEscapeAreSwallowedAndF1HelpsUnlessRecording) {
   w.stores.edit.macros = {MakeMacro(1, u"One")};
   Open(kButtonG9);
-  EXPECT_TRUE(editor.OnDialogKey(0x0D, true));
-  EXPECT_TRUE(editor.OnDialogKey(0x1B, true));
-  EXPECT_FALSE(editor.OnDialogKey('A', true));
+  EXPECT_TRUE(CompositeLogic::OnDialogKey(0x0D));
+  EXPECT_TRUE(CompositeLogic::OnDialogKey(0x1B));
+  EXPECT_FALSE(CompositeLogic::OnDialogKey('A'));
+  EXPECT_FALSE(CompositeLogic::OnDialogKey(0x70));  // F1 comes back as help
   EXPECT_EQ(w.view.ended, 0);
-  editor.OnDialogKey(0x70, true);
+  editor.OnHelp();
   EXPECT_EQ(w.view.help, 1);
   editor.macro_page().StartRecording();
-  editor.OnDialogKey(0x70, true);
+  editor.OnHelp();
   EXPECT_EQ(w.view.help, 1);
   // Closing ends the recording.
   editor.Cancel();

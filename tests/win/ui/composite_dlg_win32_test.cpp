@@ -216,11 +216,23 @@ TEST_F(EditorFixture, LeftWinIsCapturedAndEnterAndEscapeNeverCloseTheEditor) {
         Tap(VK_ESCAPE, 0x01);
         Tap(VK_RETURN, 0x1C);
       }),
-      Do([](Keyloom_DlgComposite& d) { EXPECT_TRUE(d.logic().open()); }),
+      Do([](Keyloom_DlgComposite& d) {
+        EXPECT_TRUE(d.logic().open());
+        Tap(VK_F1, 0x3B);  // help, outside the key page
+        Click(d.hwnd(), KEYLOOM_IDC_OSK);
+        SendMessageW(d.hwnd(), kLanguageMessage, kLanguageMessageTag, 0);
+        EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_RECORD), u"Record");
+      }),
+      [this](Keyloom_DlgComposite&) { return shell.calls.size() == 2; },
       Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDCANCEL); }),
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Stored(0x1E), KeyRecord{});  // cancelled
+  ASSERT_EQ(shell.calls.size(), 2u);
+  // The click runs at once, help when the key's WM_HELP arrives.
+  EXPECT_EQ(shell.calls[0].file, u"osk.exe");
+  EXPECT_EQ(shell.calls[0].verb, u"open");
+  EXPECT_EQ(shell.calls[1].file, testing::ProgramFolder() + u"Help\\index.html");
 }
 
 TEST_F(EditorFixture, AKeyboardTakesWhatTheEditorStoredOnApply) {
@@ -391,6 +403,13 @@ TEST_F(EditorFixture, ClosingFromOutsideWaitsForAnOpenQuestion) {
   Run(kButtonA, {Foreground(), Do([&](Keyloom_DlgComposite&) { closed = editor.Close(); })});
   EXPECT_TRUE(closed);
   EXPECT_EQ(LiveHookCount(), hooks_before);
+
+  // A window destroyed under the editor (its owner went) takes the hooks along.
+  host.editing_looks.clear();
+  Run(kButtonA, {Foreground(), Do([](Keyloom_DlgComposite& d) { DestroyWindow(d.hwnd()); })});
+  EXPECT_FALSE(editor.IsOpen());
+  EXPECT_EQ(LiveHookCount(), hooks_before);
+  EXPECT_EQ(host.editing_looks, (std::vector<std::pair<int, bool>>{{kButtonA, true}, {kButtonA, false}}));
 }
 
 }  // namespace
