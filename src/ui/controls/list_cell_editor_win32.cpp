@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/text.h"
+#include "ui/controls/window_text_win32.h"
 
 namespace keyloom {
 
@@ -15,13 +16,6 @@ constexpr UINT kFinishMessage = WM_APP + 0x3C1;  // wParam: 1 accepted, 0 abando
 constexpr int kEditorId = 0x3C1;
 constexpr int kDropHeight = 220;
 
-std::u16string TextOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-  GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 }  // namespace
 
 CListCellEditor::~CListCellEditor() { Detach(); }
@@ -114,7 +108,7 @@ void CListCellEditor::Finish(bool accepted) {
     const LRESULT chosen = SendMessageW(editor_, CB_GETCURSEL, 0, 0);
     outcome.choice = chosen == CB_ERR ? -1 : int(chosen);
   } else {
-    outcome.text = TextOf(editor_);
+    outcome.text = WindowText(editor_);
   }
   HWND editor = std::exchange(editor_, nullptr);
   const bool had_focus = GetFocus() == editor;

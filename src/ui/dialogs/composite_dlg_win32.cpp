@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "storage/skin_layout.h"
 #include "ui/controls/placement_win32.h"
+#include "ui/controls/window_text_win32.h"
 
 namespace keyloom {
 
@@ -56,13 +57,6 @@ constexpr int kListItemHeight = 24;
 // Caption colours of the image buttons that carry a language text.
 constexpr uint32_t kCaptionNormal = 0xE4DDD9, kCaptionOver = 0xFFFFFF, kCaptionDisabled = 0x675C56;
 
-std::u16string WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-  GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 

@@ -371,16 +371,20 @@ void CompositeLogic::Close() {
   context_.host.SetEditingLook(button_id_, false);
 }
 
+void CompositeLogic::Take(KeyCode code) {
+  captured_ = code;
+  view_.SetText(KEYLOOM_IDC_KEY_INPUT, KeyName(context_.texts, captured_));
+  type_ = KeyType::kKey;
+  // The Win keys are taken whatever the switch says; the key is what counts then.
+  if (switch_mouse_) SetSwitch(false);
+  EnableApply(true);
+}
+
 HookAction CompositeLogic::OnThreadKey(const HookKey& key) {
   if (macro_page_.recording()) return macro_page_.OnRecordThreadKey(key);
   if (!capturing_) return HookAction::kPass;
   const CaptureOutcome out = CaptureThreadKey(key, switch_mouse_);
-  if (out.taken) {
-    captured_ = out.taken;
-    view_.SetText(KEYLOOM_IDC_KEY_INPUT, KeyName(context_.texts, captured_));
-    type_ = KeyType::kKey;
-    EnableApply(true);
-  }
+  if (out.taken) Take(out.taken);
   return out.action;
 }
 
@@ -388,13 +392,7 @@ HookAction CompositeLogic::OnLowLevelKey(uint32_t virtual_key, bool release, boo
   if (macro_page_.recording()) return macro_page_.OnRecordLowLevelKey(virtual_key, release, dialog_in_foreground);
   if (!capturing_) return HookAction::kPass;
   const CaptureOutcome out = CaptureLowLevelKey(virtual_key, release, dialog_in_foreground);
-  if (out.taken) {
-    captured_ = out.taken;
-    view_.SetText(KEYLOOM_IDC_KEY_INPUT, KeyName(context_.texts, captured_));
-    type_ = KeyType::kKey;
-    if (switch_mouse_) SetSwitch(false);
-    EnableApply(true);
-  }
+  if (out.taken) Take(out.taken);
   return out.action;
 }
 

@@ -119,6 +119,8 @@ class CompositeLogic {
   void SetCapture(bool on);
   void SetSwitch(bool mouse);
   void EnableApply(bool enabled);
+  // A captured key becomes the editor's choice.
+  void Take(KeyCode code);
   KeyRecord BuildRecord();
 
   CompositeView& view_;
