@@ -726,8 +726,7 @@ void Keyloom_DlgComposite::RenameMacroItem(int index, std::u16string_view name) 
   const std::u16string value(name);
   // The item is replaced; the edit field keeps what is being typed.
   ++updating_;
-  DWORD selection = 0;
-  SendMessageW(combo, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&selection), 0);
+  const auto selection = static_cast<DWORD>(SendMessageW(combo, CB_GETEDITSEL, 0, 0));
   const std::u16string typed = WindowText(combo);
   SendMessageW(combo, CB_DELETESTRING, WPARAM(index), 0);
   SendMessageW(combo, CB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(AsWide(value)));

@@ -379,6 +379,40 @@ TEST_F(EditorFixture, ScreenshotsOfEveryPage) {
   EXPECT_EQ(Stored(0x1E), testing::MakeRecord(KeyType::kKey, 0x030));
 }
 
+TEST_F(EditorFixture, TypingInTheMacroListRenamesTheMacro) {
+  stores.edit.macros = {testing::MakeMacro(1, u"Copy line"), testing::MakeMacro(2, u"Paste all")};
+  Run(kButtonA, {
+      Foreground(),
+      Do([](Keyloom_DlgComposite& d) {
+        Click(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+        HWND combo = GetDlgItem(d.hwnd(), KEYLOOM_IDC_MACRO_LIST);
+        SetFocus(combo);
+        SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        for (auto [vk, scan] : {std::pair<WORD, WORD>{'C', 0x2E}, {'U', 0x16}, {'T', 0x14}}) Tap(vk, scan);
+      }),
+      [](Keyloom_DlgComposite& d) { return std::u16string(d.logic().macro_page().macros()[0].name) == u"cut"; },
+      Do([](Keyloom_DlgComposite& d) {
+        HWND combo = GetDlgItem(d.hwnd(), KEYLOOM_IDC_MACRO_LIST);
+        wchar_t item[64] = L"";
+        SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+        EXPECT_STREQ(item, L"cut");
+        EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_MACRO_LIST), u"cut");
+        SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        Tap('P', 0x19);  // "Paste all" starts with "p": the macro takes a default name
+      }),
+      [](Keyloom_DlgComposite& d) {
+        return std::u16string(d.logic().macro_page().macros()[0].name) == u"Macro 1";
+      },
+      Do([](Keyloom_DlgComposite& d) {
+        EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_MACRO_LIST), u"p");  // what was typed, while typing
+        SetFocus(GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST));
+      }),
+      [](Keyloom_DlgComposite& d) { return ControlText(d.hwnd(), KEYLOOM_IDC_MACRO_LIST) == u"Macro 1"; },
+      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); }),
+  });
+  EXPECT_EQ(std::u16string(stores.edit.macros[0].name), u"Macro 1");
+}
+
 TEST_F(EditorFixture, ClosingFromOutsideWaitsForAnOpenQuestion) {
   stores.edit.macros = {testing::MakeMacro(1, u"One")};
   stores.edit.SetRecord(0, 0x30, testing::MakeRecord(KeyType::kPlayMacro, 1));
