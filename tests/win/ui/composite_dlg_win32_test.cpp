@@ -323,6 +323,24 @@ TEST_F(EditorFixture, RecordingEditingAndUndoingAMacro) {
         InjectKey(VK_CONTROL, 0x1D, false, true);
       }),
       [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events()[0].delay == 1000; },
+      // The list's menu redoes it: Undo, Redo, ...
+      Do([](Keyloom_DlgComposite& d) {
+        HWND list = GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST);
+        RECT r{};
+        GetWindowRect(list, &r);
+        PostMessageW(d.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(r.left + 60, r.top + 60));
+      }),
+      [](Keyloom_DlgComposite&) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (!menu || !IsWindowVisible(menu)) return false;
+        testing::PumpPending();
+        EXPECT_TRUE(testing::CaptureWindow(menu, testing::ShotFolder() + u"composite_event_menu.bmp"));
+        Tap(VK_DOWN, 0x50, true);
+        Tap(VK_DOWN, 0x50, true);
+        Tap(VK_RETURN, 0x1C);
+        return true;
+      },
+      [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events()[0].delay == 1230; },
       Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); }),
   });
   EXPECT_EQ(result, 0);
@@ -331,7 +349,7 @@ TEST_F(EditorFixture, RecordingEditingAndUndoingAMacro) {
   const MacroRecord& m = stores.edit.macros[0];
   ASSERT_EQ(m.event_count, 4);
   // Measured delays in steps of 10 ms; the gap before the first key is not kept.
-  const MacroEvent expected[] = {{1000, 0x01E, kMacroStatePress},
+  const MacroEvent expected[] = {{1230, 0x01E, kMacroStatePress},
                                  {500, 0x01E, kMacroStateRelease},
                                  {0, 0x137, kMacroStatePress},
                                  {0, 0x137, kMacroStateRelease}};
