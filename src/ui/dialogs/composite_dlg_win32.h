@@ -2,8 +2,8 @@
 // dialog with four pages that gives one key of the active profile a new
 // function. Its decisions are in CompositeLogic; this class places and draws
 // the controls, owns the keyboard hooks and the in-place cell editor, and
-// forwards notifications. CompositeEditor is what the main window keeps: it
-// opens the dialog for a key button and closes it from outside.
+// forwards notifications. CompositeEditor (composite_editor_win32.h) is what
+// the main window keeps.
 #pragma once
 
 #include <windows.h>
@@ -115,6 +115,7 @@ class Keyloom_DlgComposite final : public CBaseDialog, private CompositeView, pr
   void PlaceInField(int id, std::u16string_view key, bool text);
   void PaintFields(HDC dc);
   void SetUpEventList();
+  void DetachEventList();
   static LRESULT CALLBACK EventListProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                         DWORD_PTR self);
   LRESULT DrawHeader(NMCUSTOMDRAW& draw);
@@ -175,34 +176,6 @@ class Keyloom_DlgComposite final : public CBaseDialog, private CompositeView, pr
   int busy_ = 0;
   bool close_requested_ = false;
   int updating_ = 0;  // notifications of the window's own changes are not the user's
-};
-
-class CompositeEditor {
- public:
-  explicit CompositeEditor(CompositeEditorContext& context);
-  ~CompositeEditor();
-  CompositeEditor(const CompositeEditor&) = delete;
-  CompositeEditor& operator=(const CompositeEditor&) = delete;
-
-  // Opens the editor for a key button and returns when it closes: 0, or -1
-  // for an id that is no key button (or when the active profile cannot be
-  // read), in which case nothing opens.
-  int OpenForButton(int button_id);
-  bool IsOpen() const { return dialog_ != nullptr; }
-  // Closes an open editor as Cancel would. False while one of its questions
-  // or messages is on the screen: it closes when that is answered.
-  bool Close();
-  // Forwards the language message to an open editor.
-  void Relabel(int language);
-  void StopRecording();
-  Keyloom_DlgComposite* dialog() const { return dialog_; }
-
- private:
-  CompositeEditorContext& context_;
-  LanguageTextSource texts_;
-  SystemClock system_clock_;
-  CompositePictures pictures_;
-  Keyloom_DlgComposite* dialog_ = nullptr;
 };
 
 }  // namespace keyloom

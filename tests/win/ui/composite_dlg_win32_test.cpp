@@ -16,7 +16,7 @@
 #include "support/sim_stack.h"
 #include "ui/composite_test_support.h"
 #include "ui/controls/picture_win32.h"
-#include "ui/dialogs/composite_dlg_win32.h"
+#include "ui/dialogs/composite_editor_win32.h"
 #include "ui_test_support.h"
 
 namespace keyloom {
