@@ -232,11 +232,33 @@ TEST_F(CtlFixture, ImportAppliesAllThreeProfiles) {
   const SimMemory factory = FactoryMemory(kModelB);
   // The A key (usage 0x04) sits at position 19: profile 1 now sends B (0x05).
   EXPECT_EQ(Bytes(keymaps.begin() + 57, keymaps.begin() + 60), (Bytes{0x02, 0x02, 0x05}));
-  // Profiles 2 and 3 were written too: position 99 mirrors 106 in every profile.
-  for (int p = 0; p < 3; ++p)
-    EXPECT_TRUE(std::equal(keymaps.begin() + p * 512 + 297, keymaps.begin() + p * 512 + 300,
-                           factory.default_keymap.begin() + 318))
+  // Profiles 2 and 3 were written too, each as the default key map.
+  for (int p = 1; p < 3; ++p)
+    EXPECT_TRUE(std::equal(factory.default_keymap.begin(), factory.default_keymap.end(), keymaps.begin() + p * 512))
         << "profile " << p + 1;
+}
+
+// A new user's first backup, taken back, changes nothing and lists no key.
+TEST_F(CtlFixture, ExportThenImportOfAFactoryKeyboardChangesNothing) {
+  for (const char* model : {"A", "B"}) {
+    SCOPED_TRACE(model);
+    fs::remove_all(State());
+    // Two profile switches: the memory files exist from here on.
+    ASSERT_EQ(Sim({"profile", "2"}, model).exit, 0);
+    ASSERT_EQ(Sim({"profile", "1"}, model).exit, 0);
+    const auto before = Memory();
+    const fs::path file = Path(std::string("factory-") + model + ".fwc");
+    CtlRun r = Sim({"export", file.string()}, model);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    r = Sim({"import", file.string()}, model);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(Memory().at("keymaps.bin"), before.at("keymaps.bin"));
+    for (const char* profile : {"1", "2", "3"}) {
+      r = Sim({"keys", "--profile", profile}, model);
+      EXPECT_EQ(r.exit, 0) << r.err;
+      EXPECT_EQ(r.out, "") << "profile " << profile;
+    }
+  }
 }
 
 TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {

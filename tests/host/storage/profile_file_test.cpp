@@ -321,8 +321,8 @@ struct KeyboardFixture {
     texts.texts[u"PROFILE_FORMAT_ERROR"] = u"Bad: %s";
   }
 
-  // Key maps with a few assignments per profile, as this program writes them
-  // (entry 99 a copy of entry 106), and a macro area with two macros.
+  // Key maps with a few assignments per profile and a macro area with two
+  // macros.
   void Configure(bool names) {
     MacroRecord a, b;
     a.macro_id = 1, a.cycles = 3, a.event_count = 2;
@@ -345,8 +345,6 @@ struct KeyboardFixture {
       entry(1, 20, {5, 2, 0});     // stops macros
       entry(2, 33, {5, 5, 3});     // a keyboard function
       entry(2, 34, {0, 0, 0});     // disabled
-      for (int p = 0; p < 3; ++p)
-        std::copy_n(m.keymaps.begin() + p * stride + 318, 3, m.keymaps.begin() + p * stride + 297);
       std::fill(m.macros.begin(), m.macros.end(), 0);
       std::copy(area.begin(), area.end(), m.macros.begin());
       m.settings[10] = 1;
@@ -411,6 +409,30 @@ TEST(ProfileFile, KeyboardMemoryRoundTripsThroughExportAndImport) {
     EXPECT_EQ(std::u16string(f.stores.edit.macros[1].name), u"World");
     EXPECT_EQ(f.stores.edit.Record(1, 0x1E).kind(), KeyType::kPlayMacro);
     EXPECT_EQ(ReadFile(working), file) << model;
+  }
+}
+
+// A new user's first backup, taken back: nothing changes on the keyboard and
+// no key reads as assigned (the apostrophe once came back as the bracket).
+TEST(ProfileFile, FactoryKeyboardExportedAndImportedStaysAsItWas) {
+  for (char model : {'A', 'B'}) {
+    SCOPED_TRACE(model);
+    KeyboardFixture f(model);
+    const SimMemory factory = f.sim.keyboard.Memory();
+    const std::u16string path = f.dir.File("factory.fwc");
+    ASSERT_EQ(ProfileFileFromKeyboard(path, f.sim.commands, f.texts), 1);
+    ProfileImportContext context{f.stores, f.sim.commands, f.texts, f.boxes, u"", nullptr};
+    ASSERT_TRUE(ImportProfileFile(path, context));
+    ASSERT_TRUE(context.applied);
+    EXPECT_EQ(f.sim.keyboard.Memory().keymaps, factory.keymaps);
+    for (int p = 0; p < kProfileCount; ++p)
+      for (uint16_t k = 0; k < kRecordsPerBlock; ++k)
+        EXPECT_FALSE(f.stores.edit.Record(p, k).assigned()) << "profile " << p << " key index " << k;
+    // Read back from the keyboard, the key maps decode to no assignment either.
+    ASSERT_EQ(ProfileFileFromKeyboard(path, f.sim.commands, f.texts), 1);
+    KeyStore again;
+    ASSERT_EQ(ProfileFileRead(path, again), 1);
+    EXPECT_EQ(again.block, f.stores.edit.block);
   }
 }
 
