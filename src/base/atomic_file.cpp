@@ -118,6 +118,11 @@ SaveResult SaveFileAtomically(const std::u16string& path, std::span<const std::s
   return file.Replace();
 }
 
+SaveResult CheckSaveTarget(const std::u16string& path) {
+  atomic_file_detail::PendingFile file;
+  return file.Inspect(path);
+}
+
 bool ReplaceFileAtomically(const std::u16string& path, std::span<const std::span<const uint8_t>> pieces,
                            const WriteFaults* faults) {
   return static_cast<bool>(SaveFileAtomically(path, pieces, faults));

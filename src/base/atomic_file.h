@@ -36,7 +36,7 @@ struct WriteFaults {
   bool fail_replace = false;
   // The random parts of the temporary names, in the order tried (default:
   // the system's random source), so a test knows every name a save may use.
-  std::function<uint64_t()> random_name;
+  std::function<uint64_t()> random_name = nullptr;
 };
 
 enum class SaveError {
@@ -69,6 +69,11 @@ std::string DescribeSaveError(const SaveResult& result);
 // file is left behind.
 SaveResult SaveFileAtomically(const std::u16string& path, std::span<const std::span<const uint8_t>> pieces,
                               const WriteFaults* faults = nullptr);
+
+// What a save of `path` would refuse at once (a folder that cannot be used,
+// a target that is not a regular file or is read-only), without writing
+// anything: for a caller that has work to do before it has the content.
+SaveResult CheckSaveTarget(const std::u16string& path);
 
 // The same, true when saved.
 bool ReplaceFileAtomically(const std::u16string& path, std::span<const std::span<const uint8_t>> pieces,

@@ -24,7 +24,10 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Checks the target, removes temporary files that crashed saves of it
+  // Checks that `target` can be saved: its folder can be used, and it is
+  // missing or a regular file that may be written.
+  SaveResult Inspect(const std::u16string& target);
+  // Inspects the target, removes temporary files that crashed saves of it
   // left, and creates a new temporary file beside it.
   SaveResult Open(const std::u16string& target, const std::function<uint64_t()>& random_name);
   // Writes all of `bytes`.

@@ -70,7 +70,7 @@ PendingFile::~PendingFile() {
   if (folder_fd_ >= 0) close(folder_fd_);
 }
 
-SaveResult PendingFile::Open(const std::u16string& target, const std::function<uint64_t()>& random_name) {
+SaveResult PendingFile::Inspect(const std::u16string& target) {
   const size_t slash = target.find_last_of(u'/');
   folder_ = slash == std::u16string::npos ? std::u16string() : target.substr(0, slash + 1);
   name_ = slash == std::u16string::npos ? target : target.substr(slash + 1);
@@ -97,7 +97,11 @@ SaveResult PendingFile::Open(const std::u16string& target, const std::function<u
   } else if (errno != ENOENT) {
     return Failed(SaveError::kNoFolder);
   }
+  return {};
+}
 
+SaveResult PendingFile::Open(const std::u16string& target, const std::function<uint64_t()>& random_name) {
+  if (SaveResult checked = Inspect(target); !checked) return checked;
   RemoveLeftovers(folder_fd_, name_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     temp_ = TemporaryNameFor(name_, random_name ? random_name() : SystemRandom());

@@ -18,7 +18,7 @@ SaveResult Failed(SaveError error, DWORD code = GetLastError()) {
 // What the target is, opened without following a link and without asking
 // for any access (a device answers this as well as a file does).
 enum class TargetState { kMissing, kRegular, kReadOnly, kNotRegular, kNoFolder, kError };
-TargetState Inspect(const std::u16string& path, FileKind& kind, DWORD& error) {
+TargetState InspectTarget(const std::u16string& path, FileKind& kind, DWORD& error) {
   UniqueHandle h(CreateFileW(AsWide(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h) {
@@ -74,7 +74,7 @@ PendingFile::~PendingFile() {
   if (!placed_ && !temp_.empty()) DeleteFileW(AsWide(folder_ + temp_));
 }
 
-SaveResult PendingFile::Open(const std::u16string& target, const std::function<uint64_t()>& random_name) {
+SaveResult PendingFile::Inspect(const std::u16string& target) {
   size_t cut = target.find_last_of(u"\\/");
   if (cut == std::u16string::npos && target.size() >= 2 && target[1] == u':') cut = 1;  // "C:name"
   folder_ = cut == std::u16string::npos ? std::u16string() : target.substr(0, cut + 1);
@@ -83,7 +83,7 @@ SaveResult PendingFile::Open(const std::u16string& target, const std::function<u
 
   FileKind kind = FileKind::kOther;
   DWORD error = 0;
-  switch (Inspect(target, kind, error)) {
+  switch (InspectTarget(target, kind, error)) {
     case TargetState::kMissing: break;
     case TargetState::kRegular: target_exists_ = true; break;
     case TargetState::kReadOnly: return {SaveError::kReadOnly};
@@ -91,7 +91,11 @@ SaveResult PendingFile::Open(const std::u16string& target, const std::function<u
     case TargetState::kNoFolder: return Failed(SaveError::kNoFolder, error);
     case TargetState::kError: return Failed(SaveError::kCannotCreate, error);
   }
+  return {};
+}
 
+SaveResult PendingFile::Open(const std::u16string& target, const std::function<uint64_t()>& random_name) {
+  if (SaveResult checked = Inspect(target); !checked) return checked;
   RemoveLeftovers(folder_, name_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::u16string temp = TemporaryNameFor(name_, random_name ? random_name() : SystemRandom());

@@ -34,7 +34,8 @@ ReadResult ReadFileBounded(const std::u16string& path, uint64_t max_bytes, std::
   Fd file{open(FileNameToBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
   if (file.fd < 0) {
     const int e = errno;
-    if (e == ENOENT) return {ReadError::kMissing, FileKind::kRegular, e};
+    // A name under something that is not a folder cannot exist either.
+    if (e == ENOENT || e == ENOTDIR) return {ReadError::kMissing, FileKind::kRegular, e};
     struct stat st;
     if (stat(FileNameToBytes(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
       return {ReadError::kNotRegularFile, KindOf(st.st_mode), 0};
