@@ -281,5 +281,20 @@ TEST(KeyStore, StringSlotsKeepTheSumOfSizes) {
   EXPECT_EQ(store.text_size, 12u);
 }
 
+// The store holds a string of 32767 units and 1 MiB of strings in all; what
+// would pass that is refused and the slot keeps what it had.
+TEST(KeyStore, StringSlotsHoldWhatTheStoreCanHold) {
+  KeyStore store;
+  EXPECT_TRUE(SetStringSlot(store, 0, std::u16string(kMaxStringUnits, u'p')));
+  EXPECT_EQ(store.slots[0].size, kMaxStringSlotBytes);
+  EXPECT_FALSE(SetStringSlot(store, 1, std::u16string(kMaxStringUnits + 1, u'p')));
+  EXPECT_EQ(store.slots[1].size, 0u);
+  for (int n = 1; n < 16; ++n) ASSERT_TRUE(SetStringSlot(store, n, std::u16string(kMaxStringUnits, u'p'))) << n;
+  EXPECT_EQ(store.text_size, kMaxTextPoolBytes);
+  EXPECT_FALSE(SetStringSlot(store, 16, u""));
+  EXPECT_TRUE(SetStringSlot(store, 15, u"short"));  // replacing makes room
+  EXPECT_EQ(store.text_size, kMaxTextPoolBytes - kMaxStringSlotBytes + 12);
+}
+
 }  // namespace
 }  // namespace keyloom
