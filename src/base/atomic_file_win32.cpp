@@ -15,6 +15,18 @@ SaveResult Failed(SaveError error, DWORD code = GetLastError()) {
   return {error, FileKind::kRegular, static_cast<int>(code)};
 }
 
+// The names that are devices in every folder: CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9 and the console's own, with or without an extension.
+bool IsDeviceName(std::u16string_view name) {
+  name = name.substr(0, name.find(u'.'));
+  while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
+  auto is = [&](std::u16string_view device) { return EqualsIgnoreAsciiCase(name, device); };
+  if (is(u"CON") || is(u"PRN") || is(u"AUX") || is(u"NUL") || is(u"CONIN$") || is(u"CONOUT$")) return true;
+  return name.size() == 4 && (EqualsIgnoreAsciiCase(name.substr(0, 3), u"COM") ||
+                              EqualsIgnoreAsciiCase(name.substr(0, 3), u"LPT")) &&
+         name[3] >= u'1' && name[3] <= u'9';
+}
+
 // What the target is, opened without following a link and without asking
 // for any access (a device answers this as well as a file does).
 enum class TargetState { kMissing, kRegular, kReadOnly, kNotRegular, kNoFolder, kError };
@@ -80,6 +92,7 @@ SaveResult PendingFile::Inspect(const std::u16string& target) {
   folder_ = cut == std::u16string::npos ? std::u16string() : target.substr(0, cut + 1);
   name_ = cut == std::u16string::npos ? target : target.substr(cut + 1);
   if (name_.empty() || name_ == u"." || name_ == u"..") return {SaveError::kNotRegularFile, FileKind::kFolder};
+  if (IsDeviceName(name_)) return {SaveError::kNotRegularFile, FileKind::kDevice};
 
   FileKind kind = FileKind::kOther;
   DWORD error = 0;

@@ -158,6 +158,44 @@ TEST(FileRead, ReadsWholeFilesWithinTheLimitOnly) {
   fs::permissions(FsPath(path), fs::perms::owner_all);
 }
 
+// Names in any script, on both systems. (A Windows name that is not
+// well-formed UTF-16 goes to the system unchanged too, but Wine cannot store
+// one on a Linux disk.)
+TEST(AtomicFile, NamesInAnyScriptAreSavedAndReadUnderThemselves) {
+  TempDir dir;
+  const std::vector<std::u16string> names = {u"\u65E5\u672C\u8A9E.fwc", u"caf\u00E9 \U0001F3B9.fwc"};
+  for (const std::u16string& name : names) {
+    const std::u16string path = dir.Folder() + u"/" + name;
+    ASSERT_TRUE(Save(path, "named")) << Utf16ToWtf8(name);
+    ASSERT_TRUE(Save(path, "named again")) << Utf16ToWtf8(name);
+    Bytes bytes;
+    ASSERT_TRUE(ReadFileBounded(path, 100, bytes)) << Utf16ToWtf8(name);
+    EXPECT_EQ(bytes, Text("named again"));
+    EXPECT_TRUE(fs::exists(FsPath(path))) << Utf16ToWtf8(name);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), static_cast<std::ptrdiff_t>(names.size()));
+}
+
+TEST(AtomicFile, FolderIsRefused) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "folder");
+  const SaveResult r = Save(dir.File("folder"), "x");
+  EXPECT_EQ(r.error, SaveError::kNotRegularFile);
+  EXPECT_EQ(r.kind, FileKind::kFolder);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "folder"));
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder"});
+}
+
+#if defined(_WIN32)
+TEST(AtomicFile, DeviceIsRefused) {
+  for (const char16_t* device : {u"NUL", u"CON", u"\\\\.\\NUL", u"C:\\folder\\com1.fwc", u"lpt9", u"conout$"}) {
+    const SaveResult r = Save(device, "x");
+    EXPECT_EQ(r.error, SaveError::kNotRegularFile) << Utf16ToUtf8(device) << " " << r.system_error;
+    EXPECT_EQ(r.kind, FileKind::kDevice) << Utf16ToUtf8(device);
+  }
+}
+#endif
+
 #if !defined(_WIN32)
 
 mode_t ModeOf(const std::u16string& path) {
