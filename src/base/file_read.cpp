@@ -1,10 +1,25 @@
 #include "base/file_read.h"
 
+#include <new>
 #include <system_error>
 
 #include "base/text.h"
 
 namespace keyloom {
+
+bool PrepareRead(ReadResult& result, uint64_t max_bytes, std::vector<uint8_t>& bytes) {
+  if (result.size > max_bytes) {
+    result.error = ReadError::kTooLarge;
+    return false;
+  }
+  try {
+    bytes.resize(static_cast<size_t>(result.size));
+  } catch (const std::bad_alloc&) {
+    result.error = ReadError::kNoMemory;
+    return false;
+  }
+  return true;
+}
 
 std::string DescribeReadError(const ReadResult& result) {
   std::string reason;

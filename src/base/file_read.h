@@ -37,6 +37,11 @@ struct ReadResult {
 // gives its first `size` bytes.
 ReadResult ReadFileBounded(const std::u16string& path, uint64_t max_bytes, std::vector<uint8_t>& bytes);
 
+// For the platform readers: `result.size` is the file's size. Refuses it
+// when larger than `max_bytes`, else makes `bytes` that size; false (with
+// the error set) when it cannot be read into memory.
+bool PrepareRead(ReadResult& result, uint64_t max_bytes, std::vector<uint8_t>& bytes);
+
 // Why a read failed, in words for a message, UTF-8.
 std::string DescribeReadError(const ReadResult& result);
 

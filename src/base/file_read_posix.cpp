@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <new>
 
 #include "base/file_read.h"
 #include "base/text.h"
@@ -46,16 +45,7 @@ ReadResult ReadFileBounded(const std::u16string& path, uint64_t max_bytes, std::
   if (!S_ISREG(st.st_mode)) return {ReadError::kNotRegularFile, KindOf(st.st_mode), 0};
   ReadResult result;
   result.size = static_cast<uint64_t>(st.st_size);
-  if (result.size > max_bytes) {
-    result.error = ReadError::kTooLarge;
-    return result;
-  }
-  try {
-    bytes.resize(static_cast<size_t>(result.size));
-  } catch (const std::bad_alloc&) {
-    result.error = ReadError::kNoMemory;
-    return result;
-  }
+  if (!PrepareRead(result, max_bytes, bytes)) return result;
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = read(file.fd, bytes.data() + done, bytes.size() - done);

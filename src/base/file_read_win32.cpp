@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <new>
 
 #include "base/file_read.h"
 #include "base/handle_win32.h"
@@ -33,16 +32,7 @@ ReadResult ReadFileBounded(const std::u16string& path, uint64_t max_bytes, std::
   if (!GetFileSizeEx(file.get(), &size)) return {ReadError::kCannotOpen, FileKind::kRegular, static_cast<int>(GetLastError())};
   ReadResult result;
   result.size = static_cast<uint64_t>(size.QuadPart);
-  if (result.size > max_bytes) {
-    result.error = ReadError::kTooLarge;
-    return result;
-  }
-  try {
-    bytes.resize(static_cast<size_t>(result.size));
-  } catch (const std::bad_alloc&) {
-    result.error = ReadError::kNoMemory;
-    return result;
-  }
+  if (!PrepareRead(result, max_bytes, bytes)) return result;
   size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));

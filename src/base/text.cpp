@@ -80,22 +80,31 @@ std::string EncodeUtf8(std::u16string_view in, Lone lone) {
   return out;
 }
 
-}  // namespace
-
-std::u16string FileNameFromBytes(std::string_view in) {
+// UTF-8 (WTF-8 when `surrogates`) to UTF-16, with each byte that starts no
+// valid sequence given to `bad`.
+template <typename Bad>
+std::u16string DecodeUtf8(std::string_view in, bool surrogates, Bad bad) {
   std::u16string out;
   out.reserve(in.size());
   while (!in.empty()) {
     Decoded d;
-    if (DecodeOne(in, false, d)) {
+    if (DecodeOne(in, surrogates, d)) {
       AppendUtf16(out, d.c);
       in.remove_prefix(d.length);
     } else {
-      out.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(in[0])));
+      bad(out, static_cast<uint8_t>(in[0]));
       in.remove_prefix(1);
     }
   }
   return out;
+}
+
+void AppendReplacement(std::u16string& out, uint8_t) { AppendUtf16(out, kReplacement); }
+
+}  // namespace
+
+std::u16string FileNameFromBytes(std::string_view in) {
+  return DecodeUtf8(in, false, [](std::u16string& out, uint8_t byte) { out.push_back(char16_t(0xDC00 + byte)); });
 }
 
 std::string FileNameToBytes(std::u16string_view name) {
@@ -112,37 +121,10 @@ std::string Utf16ToWtf8(std::u16string_view utf16) {
   return EncodeUtf8(utf16, [](std::string& out, char16_t u) { AppendUtf8(out, u); });
 }
 
-std::u16string Wtf8ToUtf16(std::string_view in) {
-  std::u16string out;
-  out.reserve(in.size());
-  while (!in.empty()) {
-    Decoded d;
-    if (DecodeOne(in, true, d)) {
-      AppendUtf16(out, d.c);
-      in.remove_prefix(d.length);
-    } else {
-      out.push_back(static_cast<char16_t>(kReplacement));
-      in.remove_prefix(1);
-    }
-  }
-  return out;
-}
+std::u16string Wtf8ToUtf16(std::string_view in) { return DecodeUtf8(in, true, AppendReplacement); }
 
-std::u16string Utf8ToUtf16(std::string_view in) {
-  std::u16string out;
-  out.reserve(in.size());
-  while (!in.empty()) {
-    Decoded d;
-    if (DecodeOne(in, false, d)) {
-      AppendUtf16(out, d.c);
-      in.remove_prefix(d.length);
-    } else {  // a bad lead byte, a sequence cut short or not allowed
-      AppendUtf16(out, kReplacement);
-      in.remove_prefix(1);
-    }
-  }
-  return out;
-}
+// A bad lead byte, a sequence cut short or one not allowed: U+FFFD each.
+std::u16string Utf8ToUtf16(std::string_view in) { return DecodeUtf8(in, false, AppendReplacement); }
 
 std::string Utf16ToUtf8(std::u16string_view in) {
   return EncodeUtf8(in, [](std::string& out, char16_t) { AppendUtf8(out, kReplacement); });

@@ -54,6 +54,19 @@ struct CtlRun {
   int64_t ms = 0;
 };
 
+// A simulated keyboard of model B in this process, reached through a fake
+// hidraw machine: `env` is what keyloomctl needs to find it.
+struct HidrawKeyboard {
+  HidrawKeyboard() : keyboard(kModelB, clock) {
+    keyboard.Plug();
+    tree.AddKeyboard(keyboard);
+  }
+  std::string env() const { return "KEYLOOM_HIDRAW_ROOT=" + tree.root().string(); }
+  SystemClock clock;
+  SimKeyboard keyboard;
+  testing::FakeHidrawTree tree;
+};
+
 // A temporary home: the user data and settings folders, the simulated
 // keyboard's memory, files to import and export.
 class CtlFixture : public ::testing::Test {
@@ -347,12 +360,9 @@ TEST_F(CtlFixture, ActiveProfileIndex3IsRefusedTheSameWayByEveryCommand) {
 // An import the keyboard does not take leaves the file in $Profile0, as the
 // main window's Apply does, and says how to finish.
 TEST_F(CtlFixture, ImportTheKeyboardDoesNotTakeIsKeptInTheWorkingProfileFile) {
-  SystemClock clock;
-  SimKeyboard keyboard(kModelB, clock);
-  keyboard.Plug();
-  testing::FakeHidrawTree tree;
-  tree.AddKeyboard(keyboard);
-  const std::string root = "KEYLOOM_HIDRAW_ROOT=" + tree.root().string();
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  const std::string root = machine.env();
   const fs::path file = MakeProfileFile("one.fwc");
   // Frames: 7 of the default key map and the settings read at arrival, then
   // begin and the macro area; the 12th is in the first key map.
@@ -508,12 +518,9 @@ TEST_F(CtlFixture, NoKeyboardGivesExit1WithinASecond) {
 }
 
 TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
-  SystemClock clock;
-  SimKeyboard keyboard(kModelB, clock);
-  keyboard.Plug();
-  testing::FakeHidrawTree tree;
-  tree.AddKeyboard(keyboard);
-  const std::string root = "KEYLOOM_HIDRAW_ROOT=" + tree.root().string();
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  const std::string root = machine.env();
   CtlRun r = Ctl({"profile", "2"}, {root});
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(keyboard.Memory().settings[10], 1);
