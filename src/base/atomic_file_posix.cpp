@@ -119,11 +119,14 @@ SaveResult PendingFile::Open(const std::u16string& target, const std::function<u
     // have removed the name between its creation and the lock: then start
     // again under a new name.
     struct stat held, named;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 &&
-        fstatat(folder_fd_, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named)) {
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool ours = fstat(fd, &held) == 0 && fstatat(folder_fd_, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      SameFile(held, named);
+    if (locked && ours) {
       fd_ = fd;
       return {};
     }
+    if (ours) unlinkat(folder_fd_, temp.c_str(), 0);
     close(fd);
   }
   return Failed(SaveError::kCannotCreate, EEXIST);
