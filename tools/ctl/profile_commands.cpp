@@ -27,7 +27,8 @@ std::optional<std::vector<uint8_t>> ValidProfileFile(Context& ctx, const TextSou
   const ReadResult read = ReadFileBounded(PathFromArgument(path), kMaxProfileFileBytes, bytes);
   const std::string not_valid = Utf16ToUtf8(FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), Utf8ToUtf16(path)));
   if (read.error == ReadError::kTooLarge) {
-    exit = ctx.Fail(kExitBadProfileFile, not_valid + " (" + DescribeReadError(read) + ")");
+    exit = ctx.Fail(kExitBadProfileFile, not_valid + " It holds " + std::to_string(read.size) +
+                                             " bytes, more than any profile file.");
     return std::nullopt;
   }
   if (!read) {

@@ -283,7 +283,10 @@ TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {
   Bytes bad_checksum = good;
   bad_checksum[31] ^= 1;
   const Bytes too_short(good.begin(), good.begin() + 1000);
-  for (const auto& [name, bytes] : {std::pair{"checksum.fwc", bad_checksum}, std::pair{"short.fwc", too_short}}) {
+  Bytes too_long = good;
+  too_long.resize(kMaxProfileFileBytes + 1);  // a valid header, and more than any profile file holds
+  for (const auto& [name, bytes] : {std::pair{"checksum.fwc", bad_checksum}, std::pair{"short.fwc", too_short},
+                                    std::pair{"huge.fwc", too_long}}) {
     SCOPED_TRACE(name);
     WriteBytes(Path(name), bytes);
     const CtlRun r = Sim({"import", Path(name).string()});
