@@ -53,12 +53,7 @@ bool KeyboardHoldsStore(const KeyboardAssignments& keyboard, const KeyStore& sto
   for (int p = 0; p < kProfileCount; ++p) {
     const std::vector<uint8_t>& held = keyboard.key_maps[p];
     if (held.size() < kKeyMapUsedBytes || !EncodeKeyMap(store, p, default_matrix, encoded)) return false;
-    for (int k = 0; k < kKeyMapPositions; ++k) {
-      // The apply always sends a copy of another position here: what the
-      // keyboard holds at it says nothing about the assignments.
-      if (k == kMirroredPosition) continue;
-      if (!std::equal(held.begin() + k * 3, held.begin() + k * 3 + 3, encoded.begin() + k * 3)) return false;
-    }
+    if (!std::equal(held.begin(), held.begin() + kKeyMapUsedBytes, encoded.begin())) return false;
   }
   if (store.macros.empty() && keyboard.macro_area.empty()) return true;
   // The apply sends names only when they fit; either form is what it sent.

@@ -49,10 +49,9 @@ std::vector<uint8_t> ProfileFileBytesOf(const KeyboardAssignments& keyboard,
 
 // True when applying `store` would send the keyboard exactly the key maps
 // and macro area it holds: the 126 positions of every profile's key map
-// match (but the mirrored position 99, which the apply fills from position
-// 106 and a keyboard may hold otherwise), and the macro area matches the one
-// the apply would build (with or without names; no macros and an empty area
-// match). The caller holds the store's lock.
+// match, and the macro area matches the one the apply would build (with or
+// without names; no macros and an empty area match). The caller holds the
+// store's lock.
 bool KeyboardHoldsStore(const KeyboardAssignments& keyboard, const KeyStore& store,
                         std::span<const uint8_t> default_matrix, size_t macro_capacity);
 

@@ -42,6 +42,26 @@ void KeyboardView::Redraw() {
   }
 }
 
+void KeyboardView::RefreshKey(int profile, uint16_t key_index) {
+  KeyStore& edit = model_.stores.edit;
+  std::lock_guard lock(edit.mutex);
+  const int active = model_.commands.GetActiveProfile();
+  if (profile != active) return;
+  const bool looks = !panel_.LightingViewOn();
+  if (key_index >= kKeyIndexG1 && key_index < kKeyIndexG1 + kGKeyCount) {
+    const int j = key_index - kKeyIndexG1;
+    ShowAssignment(active, kGKeyButtonIds[j], static_cast<KeyCode>(0x200 + j), key_index, looks);
+    return;
+  }
+  for (const KeyButton& b : kMainKeyButtons) {
+    // Two buttons never share a key index; the loop ends at the first.
+    if (KeyIndexOf(b) == key_index) {
+      ShowAssignment(active, b.control_id, b.key_code, key_index, looks);
+      return;
+    }
+  }
+}
+
 void KeyboardView::ClearColours() {
   auto clear = [this](int id) {
     controls_.SetColourFrame(id, 0, false);

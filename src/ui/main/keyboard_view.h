@@ -35,6 +35,12 @@ class KeyboardView {
   // while the lighting view is off; while it is on only the tooltips (the
   // looks are the panel's).
   void Redraw();
+  // The record of (profile, key index) changed: that key's button shows it,
+  // when the profile is the active one and the lighting view is off (its
+  // tooltip in any case).
+  void RefreshKey(int profile, uint16_t key_index);
+  // Only the tooltips, from the edit store.
+  void RefreshTips() { ShowAllAssignments(false); }
   // Colour frames off and selected looks cleared on every main key, G key and Fn.
   void ClearColours();
   void ShowColour(int control_id, Colour colour);

@@ -460,6 +460,10 @@ bool CKeyloomDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&
 
 // --- controls ---
 
+void CKeyloomDlg::SetEditingLook(int button_id, bool editing) {
+  if (CPngButton* b = button(button_id)) SendMessageW(b->hwnd(), BM_SETSTATE, editing ? TRUE : FALSE, 0);
+}
+
 void CKeyloomDlg::SetEnabled(int id, bool enabled) {
   if (HWND control = GetDlgItem(hwnd(), id)) EnableWindow(control, enabled ? TRUE : FALSE);
 }

@@ -10,7 +10,8 @@
 // and the key editor for this window; show_firmware_update opens the
 // firmware dialog (command 32780). Each gets the window and reaches the
 // logic (logic()), the model (logic().model()), the controls by id
-// (controls(), button()) and the skin (surface(), layout_file()).
+// (controls(), button()), the skin (surface(), layout_file()) and, for the
+// key editor, key_editor_host().
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,7 @@
 #include "ui/controls/png_button_win32.h"
 #include "ui/controls/shell_win32.h"
 #include "ui/controls/tray_icon_win32.h"
+#include "ui/dialogs/key_editor_host.h"
 #include "ui/main/main_window_logic.h"
 #include "ui/main/tray_image.h"
 
@@ -91,7 +93,7 @@ inline constexpr int kSwitchId = 1133;       // FUNC_SWITCH
 inline constexpr int kLeftArrowId = 1144;
 inline constexpr int kRightArrowId = 1145;
 
-class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
+class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private KeyEditorHost {
  public:
   explicit CKeyloomDlg(MainWindowContext& context);
   ~CKeyloomDlg() override;
@@ -102,6 +104,9 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
 
   MainWindowLogic& logic() { return logic_; }
   MainControls& controls() { return *this; }
+  // What the key editor tells the window (it marks the window modified and
+  // has the key buttons redrawn).
+  KeyEditorHost& key_editor_host() { return *this; }
   MainWindowContext& context() { return context_; }
   CTrayIcon& tray() { return tray_; }
   const TrayImageState& tray_image() const { return tray_image_; }
@@ -144,6 +149,13 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
   void PaintIconic();
   void RelabelTrayMenu(HMENU menu);
   CPngButton& Adopt(HWND control);
+
+  // KeyEditorHost
+  void MarkChanged() override { logic_.SetModified(true); }
+  void RefreshKey(int profile, uint16_t key_index) override { logic_.keyboard_view().RefreshKey(profile, key_index); }
+  void RefreshKeyTips() override { logic_.keyboard_view().RefreshTips(); }
+  // The button shows its pressed look while its key is edited.
+  void SetEditingLook(int button_id, bool editing) override;
 
   // MainControls
   void SetEnabled(int id, bool enabled) override;

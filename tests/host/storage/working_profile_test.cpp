@@ -49,13 +49,21 @@ TEST(WorkingProfile, TheKeyboardHoldsAStoreWhenItsMapsAndMacroAreaAreWhatTheAppl
   EXPECT_FALSE(KeyboardHoldsStore(Applied(store, matrix, false), store, matrix, tight - 1))
       << "macros the apply could not have sent";
 
-  // Position 99 is always sent as a copy of 106: whatever the keyboard holds
-  // there does not count.
+  // One position of one profile that differs is enough; bytes past the 126
+  // positions are the keyboard's own.
   KeyboardAssignments k = Applied(store, matrix, true);
-  k.key_maps[2][kMirroredPosition * 3 + 2] ^= 0x40;
+  k.key_maps[2][kKeyMapUsedBytes] ^= 0x40;
   EXPECT_TRUE(KeyboardHoldsStore(k, store, matrix, roomy));
-  k.key_maps[2][5 * 3 + 2] ^= 0x40;
+  k.key_maps[2][99 * 3 + 2] ^= 0x40;
   EXPECT_FALSE(KeyboardHoldsStore(k, store, matrix, roomy));
+
+  // A keyboard that was never written holds its default key map, which is
+  // what a store read from it sends back.
+  KeyboardAssignments factory;
+  for (auto& map : factory.key_maps) map.assign(matrix.begin(), matrix.begin() + kMaxKeyMapSize);
+  KeyStore decoded;
+  for (int p = 0; p < kProfileCount; ++p) DecodeKeyMap(factory.key_maps[p], matrix, decoded.ProfileRecords(p));
+  EXPECT_TRUE(KeyboardHoldsStore(factory, decoded, matrix, roomy));
 
   KeyboardAssignments other_macro = Applied(store, matrix, true);
   other_macro.macro_area.back() ^= 1;

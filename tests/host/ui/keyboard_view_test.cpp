@@ -36,6 +36,23 @@ TEST_F(KeyboardView_, AssignedKeysOfTheActiveProfileShowTheSelectedLookAndTheirA
   EXPECT_FALSE(w.view.Selected(kA));
 }
 
+TEST_F(KeyboardView_, OneKeyIsRedrawnWhenItsRecordInTheActiveProfileChanged) {
+  w.stores.edit.SetRecord(0, 0x1E, Assigned(KeyType::kKey, 0x030));
+  w.stores.edit.SetRecord(1, 0x30, Assigned(KeyType::kKey, 0x030));
+  w.stores.edit.SetRecord(0, kKeyIndexG1 + 4, Assigned(KeyType::kDisabled, 0));
+  view().RefreshKey(0, 0x1E);
+  view().RefreshKey(1, 0x30);  // not the active profile
+  view().RefreshKey(0, kKeyIndexG1 + 4);
+  EXPECT_TRUE(w.view.Selected(kA));
+  EXPECT_FALSE(w.view.Selected(1075));
+  EXPECT_TRUE(w.view.Selected(kGKeyButtonIds[4]));
+  w.panel.view_on = true;  // the looks are the panel's then; the tooltip follows
+  w.stores.edit.SetRecord(0, 0x1E, KeyRecord{});
+  view().RefreshKey(0, 0x1E);
+  EXPECT_TRUE(w.view.Selected(kA));
+  EXPECT_EQ(testing::Narrow(w.view.controls[kA].tooltip), "A");
+}
+
 TEST_F(KeyboardView_, WithoutAKnownActiveProfileNoKeyShowsAnAssignment) {
   w.stores.edit.SetRecord(0, 0x1E, Assigned(KeyType::kKey, 0x030));
   w.sim.keyboard.Unplug();

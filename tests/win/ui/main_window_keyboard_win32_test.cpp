@@ -74,10 +74,18 @@ TEST_F(MainWindowFixture, AKeyButtonShowsTheSelectedLookAfterItsRecordChanges) {
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->look(), ButtonLook::kNormal);
   EXPECT_EQ(a->tooltip_text(), u"A");
+  // As the key editor reports a change.
   world->stores.edit.SetRecord(0, 0x1E, KeyGives(0x030));
-  window->logic().keyboard_view().Redraw();
+  KeyEditorHost& host = window->key_editor_host();
+  host.MarkChanged();
+  host.RefreshKey(0, 0x1E);
   EXPECT_EQ(a->look(), ButtonLook::kSelected);
   EXPECT_EQ(a->tooltip_text(), u"A: reassigned (key: B)");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hwnd(), kCmdApply)));
+  host.SetEditingLook(kA, true);
+  EXPECT_EQ(a->look(), ButtonLook::kPressed);
+  host.SetEditingLook(kA, false);
+  EXPECT_EQ(a->look(), ButtonLook::kSelected);
   EXPECT_TRUE(testing::PumpUntilPainted(hwnd()));
   EXPECT_TRUE(testing::CaptureWindow(a->hwnd(), testing::ShotFolder() + u"key_assigned.bmp"));
 }
