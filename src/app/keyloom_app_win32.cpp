@@ -42,16 +42,6 @@ class RegistryKey {
   HKEY key_ = nullptr;
 };
 
-std::u16string ExecutablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return u"";
-    if (n < buffer.size()) return FromWide(buffer.data());
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 }  // namespace
 
 std::vector<std::u16string> CommandLineArguments() {
