@@ -20,7 +20,8 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 
-// The notice's look: the colours of the program's skin.
+// The notice's look: the colours of the program's skin; sizes in pixels at
+// 96 dpi, scaled to the screen's (Keyward is DPI-aware, so its text is sharp).
 constexpr COLORREF kBackground = RGB(0x1D, 0x20, 0x27);
 constexpr COLORREF kEdge = RGB(0x2E, 0x33, 0x3D);
 constexpr COLORREF kTextColour = RGB(0xE8, 0xEB, 0xF0);
@@ -82,13 +83,18 @@ bool KeywardWindow::Create() {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = AsWide(class_name);
   RegisterClassExW(&wc);  // already registered by an earlier window of this process: fine
+  {
+    WindowDc screen(nullptr);
+    dpi_ = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    if (dpi_ <= 0) dpi_ = 96;
+  }
   // A little larger and heavier than message text: read at a glance.
-  font_ = MessageFont(15, FW_SEMIBOLD);
+  font_ = MessageFont(Px(15), FW_SEMIBOLD);
   profile_message_ = RegisterWindowMessageW(AsWide(message_name));
   // Never activated, never in the taskbar, above other windows, and clicks
   // go through it to whatever lies below.
   const DWORD ex_style = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
-  hwnd_ = CreateWindowExW(ex_style, AsWide(class_name), L"", WS_POPUP, 0, 0, kMinWidth, 40, nullptr, nullptr,
+  hwnd_ = CreateWindowExW(ex_style, AsWide(class_name), L"", WS_POPUP, 0, 0, Px(kMinWidth), Px(40), nullptr, nullptr,
                           instance_, this);
   if (!hwnd_) return false;
   SetLayeredWindowAttributes(hwnd_, 0, kOpacity, LWA_ALPHA);
@@ -149,7 +155,7 @@ SIZE KeywardWindow::MeasureNotice() const {
   RECT text{0, 0, 0, 0};
   const std::u16string body = notice_.text.empty() ? u" " : notice_.text;
   DrawTextW(dc.get(), AsWide(body), -1, &text, DT_CALCRECT | DT_NOPREFIX | DT_LEFT);
-  return {std::max<LONG>(kMinWidth, kTextLeft + text.right + kPadX), text.bottom + 2 * kPadY};
+  return {std::max<LONG>(Px(kMinWidth), Px(kTextLeft) + text.right + Px(kPadX)), text.bottom + 2 * Px(kPadY)};
 }
 
 void KeywardWindow::Paint(HDC target) const {
@@ -166,7 +172,7 @@ void KeywardWindow::Paint(HDC target) const {
     GdiPen edge(CreatePen(PS_SOLID, 1, kEdge));
     SelectedObject pen(dc.get(), edge.get());
     SelectedObject brush(dc.get(), GetStockObject(NULL_BRUSH));
-    RoundRect(dc.get(), 0, 0, client.right, client.bottom, kCorner, kCorner);
+    RoundRect(dc.get(), 0, 0, client.right, client.bottom, Px(kCorner), Px(kCorner));
   }
 
   SelectedObject font(dc.get(), font_.get());
@@ -174,20 +180,21 @@ void KeywardWindow::Paint(HDC target) const {
   GetTextMetricsW(dc.get(), &metrics);
   // The mark beside the first line: a filled dot for "on" and for news, a
   // ring for "off".
-  const int mark_top = kPadY + (metrics.tmHeight - kMarkSize) / 2;
+  const int mark_size = Px(kMarkSize), mark_left = Px(kMarkLeft);
+  const int mark_top = Px(kPadY) + (metrics.tmHeight - mark_size) / 2;
   const bool filled = notice_.tone != NoticeTone::kOff;
   const COLORREF mark = filled ? kAccent : kMuted;
   {
-    GdiPen ring(CreatePen(PS_SOLID, 2, mark));
+    GdiPen ring(CreatePen(PS_SOLID, Px(2), mark));
     GdiBrush fill(CreateSolidBrush(mark));
     SelectedObject pen(dc.get(), ring.get());
     SelectedObject brush(dc.get(), filled ? static_cast<HGDIOBJ>(fill.get()) : GetStockObject(NULL_BRUSH));
-    Ellipse(dc.get(), kMarkLeft, mark_top, kMarkLeft + kMarkSize, mark_top + kMarkSize);
+    Ellipse(dc.get(), mark_left, mark_top, mark_left + mark_size, mark_top + mark_size);
   }
 
   SetBkMode(dc.get(), TRANSPARENT);
   SetTextColor(dc.get(), kTextColour);
-  RECT text{kTextLeft, kPadY, client.right, client.bottom - kPadY};
+  RECT text{Px(kTextLeft), Px(kPadY), client.right, client.bottom - Px(kPadY)};
   DrawTextW(dc.get(), AsWide(notice_.text), -1, &text, DT_NOPREFIX | DT_LEFT);
 
   BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
@@ -201,9 +208,9 @@ void KeywardWindow::ShowNotice(const Notice& notice) {
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const ScreenPoint at = NoticePosition({work.left, work.top, work.right, work.bottom}, FindTaskbarEdge(),
-                                        size.cx, size.cy, kScreenMargin);
+                                        size.cx, size.cy, Px(kScreenMargin));
   SetWindowPos(hwnd_, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  GdiRegion shape(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, kCorner, kCorner));
+  GdiRegion shape(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, Px(kCorner), Px(kCorner)));
   if (shape && SetWindowRgn(hwnd_, shape.get(), TRUE)) shape.release();
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);

@@ -43,6 +43,8 @@ class KeywardWindow final : private KeywardView {
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint(HDC dc) const;
   SIZE MeasureNotice() const;
+  // A size at 96 dpi on this screen.
+  int Px(int at_96_dpi) const { return MulDiv(at_96_dpi, dpi_, 96); }
 
   // KeywardView
   void ShowNotice(const Notice& notice) override;
@@ -57,6 +59,7 @@ class KeywardWindow final : private KeywardView {
   UINT profile_message_ = 0;
   Notice notice_;
   GdiFont font_;
+  int dpi_ = 96;
   bool quit_ = false;
 };
 
