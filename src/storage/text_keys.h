@@ -9,12 +9,13 @@
 
 namespace keyloom {
 
-inline constexpr std::array<std::u16string_view, 96> kTextKeys = {
+inline constexpr std::array<std::u16string_view, 107> kTextKeys = {
     // Main window and tray
     u"MAIN_CAPTION", u"MAIN_HELP_PROMPT", u"MAIN_CLOSE_PROMPT", u"MAIN_MINIMIZE_PROMPT",
     u"MAIN_MENU_PROMPT", u"KEYBOARD_TRAY_DESC", u"MAIN_APPLY_PROMPT", u"MAIN_SWITCH_COLOR_TEXT",
     u"MAIN_PROMPT_DEFAULT", u"MAIN_PROMPT_INPORT", u"MAIN_NO_DEVICE_PROMPT",
-    u"MAIN_DEFAULT_MATRIX_PROMPT",
+    u"MAIN_DEFAULT_MATRIX_PROMPT", u"MAIN_PROMPT_EXPORT", u"TRAY_MENU_OPEN", u"TRAY_MENU_ABOUT",
+    u"TRAY_MENU_EXIT",
     // About dialog
     u"LANG_ABOUT_TITLE", u"GUANYU_JIESHAO", u"GUANYU_BANQUAN", u"LANG_ABOUT_OK",
     // Keyward's notices
@@ -27,7 +28,9 @@ inline constexpr std::array<std::u16string_view, 96> kTextKeys = {
     u"UPDATE_BUTTON_OPEN", u"UPDATE_BUTTON_BACKUP", u"BACKUP_FAILED_PROMPT",
     // Profile files and profile switching
     u"PROFILE_FORMAT_ERROR", u"PROFILE_NEW", u"PROFILE_LOAD_PROMPT", u"DEFAULT_PROFILE_NAME",
-    u"PROFILE_TIP", u"PROFILE_SELECT_PROMPT", u"PROFILE_SEELCT_PROMPT2",
+    u"PROFILE_TIP", u"PROFILE_SELECT_PROMPT", u"PROFILE_SEELCT_PROMPT2", u"PROFILE_ONLY_ONBOARD",
+    u"PROFILE_ONBOARD_1", u"PROFILE_ONBOARD_2", u"PROFILE_ONBOARD_3", u"PROFILE_COLUMN_ACTIVE",
+    u"PROFILE_COLUMN_NAME", u"PROFILE_COLUMN_PATH",
     // Key naming and key assignment
     u"UNKNOWN_KEY", u"FUNC_KEY_DESC1", u"FUNC_KEY_DESC2", u"FUNC_KEY_DESC3", u"FUNC_KEY_DESC4",
     u"FUNC_KEY_DESC5", u"FUNC_KEY_DESC6", u"FUNC_KEY_DESC7", u"FUNC_KEY_DESC8", u"FUNC_KEY_DESC9",
