@@ -92,10 +92,4 @@ std::u16string LanguageTexts::LookupModeText(std::u16string_view key, int index)
   return Lookup(u"MODE", key, index);
 }
 
-std::u16string TextOr(const TextSource& texts, std::u16string_view key, std::u16string_view fallback) {
-  std::u16string text = texts.Text(key);
-  if (text == kErrorText) return std::u16string(fallback);
-  return text;
-}
-
 }  // namespace keyloom

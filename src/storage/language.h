@@ -94,9 +94,4 @@ class LanguageTextSource final : public TextSource {
   LanguageTexts& texts_;
 };
 
-// The text of `key`, or `fallback` when the language file lacks it (for texts
-// that must never read "#Error": the fixed texts of the update dialog and the
-// companion's notices).
-std::u16string TextOr(const TextSource& texts, std::u16string_view key, std::u16string_view fallback);
-
 }  // namespace keyloom

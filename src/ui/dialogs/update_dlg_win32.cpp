@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 #include "storage/skin_layout.h"
-#include "ui/controls/file_dialog_win32.h"
+#include "ui/controls/file_picker_win32.h"
 #include "ui/controls/placement_win32.h"
 #include "ui/controls/screen_geometry.h"
 
@@ -128,7 +128,8 @@ bool CKeyloom_DlgUpdate::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, L
 
 std::optional<std::u16string> CKeyloom_DlgUpdate::AskFileName(const FileDialogRequest& request) {
   if (context_.ask_file_name) return context_.ask_file_name(request);
-  return ShowFileDialog(hwnd(), request);
+  Win32FilePicker picker(hwnd());
+  return picker.Choose(request);
 }
 
 void CKeyloom_DlgUpdate::SetCurrentFolder(const std::u16string& folder) { SetCurrentDirectoryW(AsWide(folder)); }

@@ -87,6 +87,7 @@ void UpdateDialogLogic::OnOpen() {
   request.initial_name = u"*.exe";
   request.filter = UpdateTextOf(context_.texts, UpdateText::kOpenFilter);
   request.initial_folder = context_.package_folder;
+  request.ask_before_overwrite = true;  // asked for, though an open dialog never overwrites
   std::optional<std::u16string> chosen = view_.AskFileName(request);
   view_.SetCurrentFolder(context_.package_folder);
   // Cancelling empties the choice.
@@ -99,6 +100,7 @@ void UpdateDialogLogic::OnBackup() {
   request.default_extension = u"fwc";
   request.initial_name = u"*.fwc";
   request.filter = UpdateTextOf(context_.texts, UpdateText::kBackupFilter);
+  request.ask_before_overwrite = true;
   const std::optional<std::u16string> path = view_.AskFileName(request);
   if (!path) return;
   const bool written = ExportProfileFile(*path, context_.edit);

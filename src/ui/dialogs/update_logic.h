@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "base/clock.h"
-#include "ui/controls/file_dialog.h"
+#include "ui/controls/file_picker.h"
 #include "ui/dialogs/update_ids.h"
 
 namespace keyloom {
@@ -32,9 +32,6 @@ struct KeyStore;
 inline constexpr std::u16string_view kEmbeddedUpdater = u"SorvelQ31内嵌升级包-105key.exe";
 inline constexpr std::u16string_view kEmbeddedUpdaterParameters = u"In the upgrade";
 inline constexpr int kUpdateCheckPauseMs = 10;
-
-// The main window's command that opens the dialog (no menu carries it).
-inline constexpr int kCmdFirmwareUpdate = 32780;
 
 // Dialog 149 and its controls.
 inline constexpr int kUpdateDialogTemplate = KEYLOOM_IDD_UPDATE;
