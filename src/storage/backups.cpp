@@ -166,7 +166,7 @@ bool BackUpBeforeReplacing(KeyboardBackups& backups, CommandSet& commands, const
                            const std::function<bool(std::u16string_view question)>& ask_yes_no) {
   if (backups.Write(commands, texts)) return true;
   const std::u16string question =
-      TextOr(texts, u"BACKUP_FAILED_PROMPT",
+      TextOr(texts, kBackupFailedPromptKey,
              u"The keyboard's current key assignments and macros could not be backed up. Continue without a backup?");
   return ask_yes_no && ask_yes_no(question);
 }

@@ -23,6 +23,8 @@ class TextSource;
 
 inline constexpr std::u16string_view kBackupsFolderName = u"Backups";
 inline constexpr size_t kBackupsKept = 20;
+// The question asked when a backup could not be written.
+inline constexpr std::u16string_view kBackupFailedPromptKey = u"BACKUP_FAILED_PROMPT";
 
 // "Backup YYYY-MM-DD hh-mm-ss.fwc"; a second backup within the same second
 // is "... (2).fwc", and so on.

@@ -5,6 +5,7 @@
 #include "ui/controls/file_picker_win32.h"
 #include "ui/controls/placement_win32.h"
 #include "ui/controls/screen_geometry.h"
+#include "ui/main/keyloom_dlg_win32.h"
 
 namespace keyloom {
 
@@ -188,6 +189,13 @@ void FirmwareUpdate::RunDialog(HWND owner) {
   dialog_ = &dialog;
   dialog.DoModal();
   dialog_ = nullptr;
+}
+
+void HookUpFirmwareUpdate(MainWindowContext& main, FirmwareUpdate& update, Clock& clock) {
+  main.show_firmware_update = [&update](CKeyloomDlg& window) { update.RunDialog(window.hwnd()); };
+  main.update_check = [&update, &clock](CKeyloomDlg&) {
+    if (update.Check(clock) == UpdateCheckOutcome::kDeclined) update.context().exit_silently();
+  };
 }
 
 }  // namespace keyloom

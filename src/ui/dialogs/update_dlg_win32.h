@@ -22,6 +22,7 @@
 namespace keyloom {
 
 class IniService;
+struct MainWindowContext;
 
 // What the update needs from the program.
 struct FirmwareUpdateContext {
@@ -108,6 +109,7 @@ class FirmwareUpdate {
   void RunDialog(HWND owner);
 
   const std::u16string& chosen_updater() const { return chosen_updater_; }
+  FirmwareUpdateContext& context() { return context_; }
   CKeyloom_DlgUpdate* dialog() const { return dialog_; }
 
  private:
@@ -118,5 +120,10 @@ class FirmwareUpdate {
   std::u16string chosen_updater_;
   CKeyloom_DlgUpdate* dialog_ = nullptr;
 };
+
+// Hooks `update` into a main window: its command 32780 runs the dialog over
+// the window, and its 'OPEN' handling runs the check, ending the program
+// (exit_silently of the update's context) when the user declines.
+void HookUpFirmwareUpdate(MainWindowContext& main, FirmwareUpdate& update, Clock& clock);
 
 }  // namespace keyloom
