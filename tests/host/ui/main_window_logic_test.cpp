@@ -234,7 +234,7 @@ struct StartUp {
 
 TEST(MainWindowStartUp, WithTheKeyboardTheWindowOpensWithItsProfileAndAssignments) {
   StartUp s(true, false);
-  EXPECT_EQ(s.w.view.calls, (Calls{"hide", "show"}));
+  EXPECT_EQ(s.w.view.calls, (Calls{"hide", "show", "update check"}));
   EXPECT_EQ(s.sink.shown, std::vector<int>{141});
   EXPECT_EQ(s.w.view.SelectedOf(kProfileButtonIds), 0);
   EXPECT_EQ(s.w.view.SelectedOf(kReportRateButtonIds), 0);

@@ -133,7 +133,7 @@ class RecordingView final : public UpdateDialogView {
   Calls calls;
 };
 
-struct DialogFixture : ::testing::Test {
+struct UpdateDialog_ : ::testing::Test {
   void SetUp() override {
     updater = dir.File("updater.exe");
     persist_test::WriteFile(updater, "MZ");
@@ -170,7 +170,7 @@ struct DialogFixture : ::testing::Test {
   UpdateDialogLogic logic{view, context};
 };
 
-TEST_F(DialogFixture, OpenChoosesAnUpdaterAndCancellingEmptiesTheChoice) {
+TEST_F(UpdateDialog_, OpenChoosesAnUpdaterAndCancellingEmptiesTheChoice) {
   logic.Start();
   view.files = {updater, std::nullopt};
   logic.OnCommand(kOpenButton);
@@ -190,7 +190,7 @@ TEST_F(DialogFixture, OpenChoosesAnUpdaterAndCancellingEmptiesTheChoice) {
   EXPECT_TRUE(sim.Frames().empty());
 }
 
-TEST_F(DialogFixture, TheChoiceOutlivesTheDialogAndCancelUpdateClearsIt) {
+TEST_F(UpdateDialog_, TheChoiceOutlivesTheDialogAndCancelUpdateClearsIt) {
   chosen = updater;  // chosen in an earlier opening
   logic.Start();
   logic.OnCommand(kCancelUpdateButton);
@@ -199,7 +199,7 @@ TEST_F(DialogFixture, TheChoiceOutlivesTheDialogAndCancelUpdateClearsIt) {
   EXPECT_FALSE(logic.OnCommand(1));
 }
 
-TEST_F(DialogFixture, UpdateBacksUpThenEntersBootModeThenStartsTheUpdaterAndCloses) {
+TEST_F(UpdateDialog_, UpdateBacksUpThenEntersBootModeThenStartsTheUpdaterAndCloses) {
   chosen = updater;
   // At the moment the keyboard receives the boot-mode frame, the backup of
   // what it holds is already on disk.
@@ -224,7 +224,7 @@ TEST_F(DialogFixture, UpdateBacksUpThenEntersBootModeThenStartsTheUpdaterAndClos
   EXPECT_EQ(view.calls, (Calls{"path ", "close"}));
 }
 
-TEST_F(DialogFixture, UpdateTwiceAfterAFailedLaunchAsksForAFileTheSecondTime) {
+TEST_F(UpdateDialog_, UpdateTwiceAfterAFailedLaunchAsksForAFileTheSecondTime) {
   chosen = updater;
   shell_result = 2;  // the file could not be started
   logic.OnCommand(kUpdateButton);
@@ -240,7 +240,7 @@ TEST_F(DialogFixture, UpdateTwiceAfterAFailedLaunchAsksForAFileTheSecondTime) {
   EXPECT_EQ(started.size(), 1u);
 }
 
-TEST_F(DialogFixture, NoUpdaterOrAMissingFileSendsNothing) {
+TEST_F(UpdateDialog_, NoUpdaterOrAMissingFileSendsNothing) {
   texts.texts = {{u"UPDATE_NO_UPDATER", u"Choose an updater."}};
   for (const std::u16string& path : {std::u16string(), dir.File("gone.exe"), dir.Folder()}) {
     chosen = path;
@@ -253,7 +253,7 @@ TEST_F(DialogFixture, NoUpdaterOrAMissingFileSendsNothing) {
   EXPECT_TRUE(started.empty());
 }
 
-TEST_F(DialogFixture, NoKeyboardShowsTheBootModeMessageAndStartsNothing) {
+TEST_F(UpdateDialog_, NoKeyboardShowsTheBootModeMessageAndStartsNothing) {
   sim.link.connected = 0;
   chosen = updater;
   logic.OnCommand(kUpdateButton);
@@ -264,7 +264,7 @@ TEST_F(DialogFixture, NoKeyboardShowsTheBootModeMessageAndStartsNothing) {
   EXPECT_EQ(chosen, updater) << "kept for a try with the keyboard plugged in";
 }
 
-TEST_F(DialogFixture, AFailedBackupAsksAndNoSendsNothing) {
+TEST_F(UpdateDialog_, AFailedBackupAsksAndNoSendsNothing) {
   // The Backups folder cannot be made: a file stands where it would go.
   persist_test::WriteFile(dir.File("data"), "not a folder");
   texts.texts = {{u"BACKUP_FAILED_PROMPT", u"No backup. Go on?"}};
@@ -286,7 +286,7 @@ TEST_F(DialogFixture, AFailedBackupAsksAndNoSendsNothing) {
   EXPECT_EQ(started.size(), 1u);
 }
 
-TEST_F(DialogFixture, BackupWritesTheEditStoreAsAProfileFile) {
+TEST_F(UpdateDialog_, BackupWritesTheEditStoreAsAProfileFile) {
   ASSERT_EQ(NewProfileFile(u"", 0, &edit), 1);
   view.files = {dir.File("mine.fwc"), dir.File("missing-folder/mine.fwc"), std::nullopt};
   logic.OnCommand(kBackupButton);

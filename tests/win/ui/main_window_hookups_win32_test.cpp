@@ -59,14 +59,19 @@ TEST_F(MainWindowHookups, Command32780OpensTheUpdateDialogOverTheWindow) {
   HWND owner = nullptr;
   bool main_disabled = false;
   bool shot = false;
+  int visible_ticks = 0;
   testing::TimerDriver driver(
       [&] {
         CKeyloom_DlgUpdate* d = update->dialog();
         if (!d || !d->hwnd() || !IsWindowVisible(d->hwnd())) return false;
         owner = GetWindow(d->hwnd(), GW_OWNER);
         main_disabled = !IsWindowEnabled(hwnd());
+        // The buttons draw their pictures once the dialog's first paints are through.
+        if (++visible_ticks < 4) return false;
         RedrawWindow(d->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         if (GetUpdateRect(d->hwnd(), nullptr, FALSE)) return false;
+        for (int id : {kUpdateButton, kCancelUpdateButton, kOpenButton, kBackupButton, kUpdatePathStatic})
+          if (GetUpdateRect(GetDlgItem(d->hwnd(), id), nullptr, FALSE)) return false;
         shot = testing::CaptureWindow(d->hwnd(), testing::ShotFolder() + u"update_dialog_from_main_window.bmp") &&
                testing::CaptureWindow(hwnd(), testing::ShotFolder() + u"update_dialog_over_main_window.bmp");
         d->logic().OnCancelUpdate();
