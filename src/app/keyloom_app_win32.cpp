@@ -14,6 +14,7 @@
 #include "device/keyboard_link.h"
 #include "device/presence.h"
 #include "storage/app_settings.h"
+#include "storage/backups.h"
 #include "storage/ini.h"
 #include "storage/language.h"
 #include "storage/lighting_view_file.h"
@@ -22,6 +23,7 @@
 #include "storage/working_profile.h"
 #include "ui/controls/picture_win32.h"
 #include "ui/controls/shell_win32.h"
+#include "ui/dialogs/update_dlg_win32.h"
 #include "ui/main/keyloom_dlg_win32.h"
 
 namespace keyloom {
@@ -45,16 +47,6 @@ class RegistryKey {
  private:
   HKEY key_ = nullptr;
 };
-
-std::u16string ExecutablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return u"";
-    if (n < buffer.size()) return FromWide(buffer.data());
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 }  // namespace
 
@@ -103,10 +95,18 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
     MainModel model{link,       commands,      stores,        lighting,
                     base_colour_flags, user_data, *app_settings, text_source,
                     lighting_view, WorkingProfilePath(user_data.folder())};
+    KeyboardBackups backups(KeyboardBackups::FolderIn(user_data.folder()));
+    model.backups = &backups;
 
     MainWindowContext context{resources,      *ini,          texts,           presence,         shell,
                               notifier,       instance_mutex, model,          *hid.backend,     paths.main_skin,
                               paths.skin_folder, paths.help_folder, paths.profile_skin};
+    FirmwareUpdateContext firmware_context{resources,         *ini,              text_source,
+                                           commands,          stores.edit,       shell,
+                                           &backups,          paths.update_skin, paths.skin_folder,
+                                           paths.help_folder, paths.package_folder};
+    FirmwareUpdate firmware(firmware_context);
+    HookUpFirmwareUpdate(context, firmware, clock);
     CKeyloomDlg main_window(context);
     // A window that could not be created is a failed start, not a normal end.
     if (main_window.DoModal() == -1) return kExitNoWindow;

@@ -2,10 +2,22 @@
 
 #include <tlhelp32.h>
 
+#include <vector>
+
 #include "base/text.h"
 #include "ui/main/main_window_logic.h"
 
 namespace keyloom {
+
+std::u16string ExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return u"";
+    if (n < buffer.size()) return FromWide(buffer.data());
+    buffer.resize(buffer.size() * 2);
+  }
+}
 
 uint32_t FindProcessByFileName(const std::u16string& file_name, uint32_t skip) {
   UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

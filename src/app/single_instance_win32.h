@@ -13,6 +13,9 @@
 
 namespace keyloom {
 
+// The running program's full path; empty when the system cannot say.
+std::u16string ExecutablePath();
+
 // Process id of the first process in a snapshot whose executable file name
 // is `file_name`, ignoring case; the idle process and `skip` (this process)
 // are passed over. 0 when there is none.

@@ -9,7 +9,7 @@
 
 namespace keyloom {
 
-inline constexpr std::array<std::u16string_view, 85> kTextKeys = {
+inline constexpr std::array<std::u16string_view, 107> kTextKeys = {
     // Main window and tray
     u"MAIN_CAPTION", u"MAIN_HELP_PROMPT", u"MAIN_CLOSE_PROMPT", u"MAIN_MINIMIZE_PROMPT",
     u"MAIN_MENU_PROMPT", u"KEYBOARD_TRAY_DESC", u"MAIN_APPLY_PROMPT", u"MAIN_SWITCH_COLOR_TEXT",
@@ -18,6 +18,14 @@ inline constexpr std::array<std::u16string_view, 85> kTextKeys = {
     u"TRAY_MENU_EXIT",
     // About dialog
     u"LANG_ABOUT_TITLE", u"GUANYU_JIESHAO", u"GUANYU_BANQUAN", u"LANG_ABOUT_OK",
+    // Keyward's notices
+    u"KEYWARD_CAPS_ON", u"KEYWARD_CAPS_OFF", u"KEYWARD_NUM_ON", u"KEYWARD_NUM_OFF", u"KEYWARD_SCROLL_ON",
+    u"KEYWARD_SCROLL_OFF", u"KEYWARD_PROFILE",
+    // Firmware update and automatic backups
+    u"UPDATE_CHECK_PROMPT", u"UPDATE_CHECK_TITLE", u"UPDATE_DIALOG_TITLE", u"UPDATE_BACKUP_DONE",
+    u"UPDATE_BACKUP_FAILED", u"UPDATE_NO_UPDATER", u"UPDATE_NO_BOOT_MODE", u"UPDATE_CANNOT_START",
+    u"UPDATE_OPEN_FILTER", u"UPDATE_BACKUP_FILTER", u"UPDATE_BUTTON_UPDATE", u"UPDATE_BUTTON_CANCEL",
+    u"UPDATE_BUTTON_OPEN", u"UPDATE_BUTTON_BACKUP", u"BACKUP_FAILED_PROMPT",
     // Profile files and profile switching
     u"PROFILE_FORMAT_ERROR", u"PROFILE_NEW", u"PROFILE_LOAD_PROMPT", u"DEFAULT_PROFILE_NAME",
     u"PROFILE_TIP", u"PROFILE_SELECT_PROMPT", u"PROFILE_SEELCT_PROMPT2", u"PROFILE_ONLY_ONBOARD",
@@ -53,8 +61,9 @@ struct FormatTextKey {
   std::u16string_view key;
   FormatArgument argument;
 };
-inline constexpr std::array<FormatTextKey, 4> kFormatTextKeys = {{
+inline constexpr std::array<FormatTextKey, 5> kFormatTextKeys = {{
     {u"UNKNOWN_KEY", FormatArgument::kNumber},
+    {u"KEYWARD_PROFILE", FormatArgument::kNumber},
     {u"PROFILE_FORMAT_ERROR", FormatArgument::kText},
     {u"MACRO_ERR_MAX", FormatArgument::kNumber},
     {u"MACRO_ACTION_ERR_DELAY_MAX", FormatArgument::kNumber},

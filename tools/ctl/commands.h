@@ -72,6 +72,8 @@ int CmdExport(Context& ctx, std::span<const std::string> args);
 int CmdImport(Context& ctx, std::span<const std::string> args);
 int CmdKeys(Context& ctx, std::span<const std::string> args);
 int CmdDump(Context& ctx, std::span<const std::string> args);
+int CmdBackup(Context& ctx, std::span<const std::string> args);
+int CmdBackups(Context& ctx, std::span<const std::string> args);
 
 // Help of one command (empty name: the program's).
 std::string HelpText(std::string_view command);

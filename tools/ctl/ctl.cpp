@@ -24,6 +24,8 @@ constexpr std::string_view kProgramHelp =
     "  import FILE               load a profile file and apply all three profiles to the keyboard\n"
     "  keys [--profile N] [--file FILE]   list the assigned keys of a profile\n"
     "  dump AREA                 hex dump of settings, lighting, keymap N, default-keymap or macros\n"
+    "  backup                    back up the keyboard's key maps and macros into the Backups folder\n"
+    "  backups                   list the backups, newest first\n"
     "\n"
     "options:\n"
     "  --simulate A|B     use the built-in simulated keyboard of model A or B (KEYLOOM_SIMULATE)\n"
@@ -78,6 +80,15 @@ constexpr CommandEntry kCommands[] = {
      "Hex dump of that area of the keyboard's memory: the 44-byte settings block, the three\n"
      "42-byte lighting records, the key map of profile N (1-3), the default key map, or the\n"
      "whole macro area.\n"},
+    {"backup", CmdBackup,
+     "usage: keyloomctl backup\n"
+     "Reads the three key maps and the macro area from the keyboard and writes them as a profile\n"
+     "file named by date and time (\"Backup 2025-03-14 09-26-53.fwc\") into the folder Backups of\n"
+     "the user data folder, where Keyloom puts its automatic backups. The newest 20 are kept.\n"},
+    {"backups", CmdBackups,
+     "usage: keyloomctl backups\n"
+     "Lists the backups in the folder Backups of the user data folder, newest first, one path a\n"
+     "line. Any of them can be given to import.\n"},
 };
 
 const CommandEntry* FindCommand(std::string_view name) {

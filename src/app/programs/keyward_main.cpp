@@ -1,5 +1,8 @@
-// Keyward.exe: the companion Keyloom starts hidden beside itself. It has no
-// work of its own yet and ends at once.
+// Keyward.exe: the companion Keyloom starts hidden beside itself. It shows a
+// short notice when a lock key or the keyboard's onboard profile changes, and
+// ends when Keyloom does.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/keyward_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return keyloom::RunKeyward(instance); }

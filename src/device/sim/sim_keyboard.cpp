@@ -104,6 +104,11 @@ std::vector<CommandFrame> SimKeyboard::Trace() const {
   return trace_;
 }
 
+void SimKeyboard::SetFrameObserver(std::function<void(const CommandFrame&)> observer) {
+  std::lock_guard lock(mutex_);
+  frame_observer_ = std::move(observer);
+}
+
 void SimKeyboard::ClearTrace() {
   std::lock_guard lock(mutex_);
   trace_.clear();
@@ -135,6 +140,9 @@ void SimKeyboard::Plug() {
   std::lock_guard lock(mutex_);
   if (plugged_) return;
   LoadState();
+  // A keyboard in boot mode comes back from a new plug-in as itself (the
+  // boot loader runs until the updater is done or the cable is pulled).
+  memory_.boot_mode = false;
   plugged_ = true;
   ++generation_;
 }
@@ -259,6 +267,7 @@ int SimKeyboard::Write(SimInterface iface, uint64_t generation, const std::atomi
   CommandFrame request;
   std::copy_n(report.begin(), kFrameSize, request.begin());
   trace_.push_back(request);
+  if (frame_observer_) frame_observer_(request);
   bool changed = false;
   std::optional<CommandFrame> reply = Process(request, changed);
   for (auto& [k, status] : status_faults_) {

@@ -57,6 +57,10 @@ class SimKeyboard {
   // Every frame received on the vendor interface, in order.
   std::vector<CommandFrame> Trace() const;
   void ClearTrace();
+  // Called with every frame the vendor interface receives, as it arrives and
+  // before it is answered, for tests that check what is true at that moment.
+  // The observer must not call the keyboard.
+  void SetFrameObserver(std::function<void(const CommandFrame&)> observer);
 
   ~SimKeyboard();  // writes what is not written yet
 
@@ -124,6 +128,7 @@ class SimKeyboard {
   uint64_t generation_ = 1;
   std::deque<std::vector<uint8_t>> vendor_in_, consumer_in_, boot_in_;
   std::vector<CommandFrame> trace_;
+  std::function<void(const CommandFrame&)> frame_observer_;
   std::optional<std::filesystem::path> state_dir_;
   bool state_writable_ = true;  // false once a state file could not be read
   bool in_exchange_ = false;    // between begin and end: writes wait for the end

@@ -15,6 +15,7 @@ struct FileDialogRequest {
   std::u16string initial_name;        // file name (may hold a folder and wildcards)
   bool hide_read_only = true;
   bool ask_before_overwrite = false;  // save dialogs
+  std::u16string initial_folder;      // empty: the system's choice
 };
 
 class FilePicker {

@@ -31,6 +31,8 @@ std::optional<std::u16string> Win32FilePicker::Choose(const FileDialogRequest& r
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
   ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  const std::wstring folder(request.initial_folder.begin(), request.initial_folder.end());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | (request.hide_read_only ? OFN_HIDEREADONLY : 0);
   if (request.save) {
     if (request.ask_before_overwrite) ofn.Flags |= OFN_OVERWRITEPROMPT;

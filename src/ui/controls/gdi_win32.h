@@ -256,4 +256,18 @@ class UniqueMenu {
   HMENU menu_;
 };
 
+// The system's message font at `pixel_height` pixels and `weight`, in
+// `face_name` when one is given.
+inline GdiFont MessageFont(int pixel_height, int weight, const wchar_t* face_name = nullptr) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  LOGFONTW face{};
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) face = metrics.lfMessageFont;
+  face.lfHeight = -pixel_height;
+  face.lfWidth = 0;
+  face.lfWeight = weight;
+  if (face_name) lstrcpynW(face.lfFaceName, face_name, LF_FACESIZE);
+  return GdiFont(CreateFontIndirectW(&face));
+}
+
 }  // namespace keyloom

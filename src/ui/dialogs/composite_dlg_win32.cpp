@@ -127,17 +127,8 @@ BOOL Keyloom_DlgComposite::OnInitDialog() {
 
 void Keyloom_DlgComposite::SetUpControls() {
   const IniService& ini = context_.ini;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  LOGFONTW face{};
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) face = metrics.lfMessageFont;
-  face.lfHeight = -13;
-  face.lfWeight = FW_NORMAL;
-  lstrcpynW(face.lfFaceName, L"Arial Unicode MS", LF_FACESIZE);
-  font_ = GdiFont(CreateFontIndirectW(&face));
-  face.lfHeight = -18;
-  face.lfWeight = FW_SEMIBOLD;
-  key_font_ = GdiFont(CreateFontIndirectW(&face));
+  font_ = MessageFont(13, FW_NORMAL, L"Arial Unicode MS");
+  key_font_ = MessageFont(18, FW_SEMIBOLD, L"Arial Unicode MS");
   field_brush_ = GdiBrush(CreateSolidBrush(kFieldColour));
   card_brush_ = GdiBrush(CreateSolidBrush(kCardColour));
 

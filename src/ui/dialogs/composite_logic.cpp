@@ -65,10 +65,6 @@ ScreenPoint PlaceBesideButton(const ScreenRect& button, int width, int height, c
   return {clamp_x(right.x), y};
 }
 
-ScreenPoint CentreOn(const ScreenRect& work, int width, int height) {
-  return {work.left + (work.width() - width) / 2, work.top + (work.height() - height) / 2};
-}
-
 CompositeLogic::CompositeLogic(CompositeView& view, KeyEditorContext& context)
     : view_(view), context_(context), macro_page_(view, context.texts, context.settings, context.clock) {}
 

@@ -14,6 +14,7 @@
 #include "model/key_function.h"
 #include "model/key_store.h"
 #include "model/text_source.h"
+#include "ui/controls/screen_geometry.h"
 #include "ui/dialogs/composite_view.h"
 #include "ui/dialogs/key_editor_host.h"
 #include "ui/dialogs/key_hook_logic.h"
@@ -46,17 +47,7 @@ EditorPage PageOfType(KeyType type);
 // Where the editor goes: beside the clicked button, on the screen. Right of
 // the button first, then left, then below, then above; whichever fits the
 // work area, else the right side pushed into it. Coordinates in pixels.
-struct ScreenRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
-struct ScreenPoint {
-  int x = 0, y = 0;
-  bool operator==(const ScreenPoint&) const = default;
-};
 ScreenPoint PlaceBesideButton(const ScreenRect& button, int width, int height, const ScreenRect& work_area);
-ScreenPoint CentreOn(const ScreenRect& work_area, int width, int height);
 
 class CompositeLogic {
  public:

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/format.h"
+#include "storage/backups.h"
 #include "storage/language.h"
 #include "storage/profile_file.h"
 #include "ui/dialogs/profile_dialog_logic.h"
@@ -92,6 +93,16 @@ bool ProfileManager::OnMenuCommand(int id) {
   if (id < kCmdProfileMenuFirst || id > kCmdProfileMenuLast) return false;
   SwitchProfile(id - kCmdProfileMenuFirst - 1);
   return true;
+}
+
+bool ProfileManager::BackUpKeyboard(const std::function<void(const std::function<void()>&)>& run) {
+  if (!model_.backups || !model_.connected()) return true;
+  bool written = false;
+  const std::function<void()> work = [&] {
+    written = static_cast<bool>(model_.backups->Write(model_.commands, model_.texts));
+  };
+  run ? run(work) : work();
+  return written || prompts_.AskYesNo(kBackupFailedPromptKey);
 }
 
 }  // namespace keyloom

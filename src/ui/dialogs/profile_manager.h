@@ -6,6 +6,7 @@
 // (profile_dialog_logic.h) registers itself here while it is open.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,12 @@ class ProfileManager {
   const ProfileMenu& menu() const { return menu_; }
   // A profile menu command: 9000 + k switches to k - 1. False for others.
   bool OnMenuCommand(int id);
+  // Before a step that replaces what the keyboard holds: a backup of it,
+  // read through `run` (which keeps the window responsive; null: at once).
+  // When none could be written the user is asked whether to go on, No
+  // preselected. True when the step may go on; without a keyboard or a
+  // backups folder there is nothing to keep and nothing is asked.
+  bool BackUpKeyboard(const std::function<void(const std::function<void()>&)>& run = nullptr);
 
   // The profile manager dialog, while it is open.
   void DialogOpened(ProfileDialogLogic* dialog) { dialog_ = dialog; }

@@ -14,6 +14,7 @@
 #include "ui/controls/placement_win32.h"
 #include "ui/dialogs/about_dlg_win32.h"
 #include "ui/dialogs/profile_dlg_win32.h"
+#include "ui/main/keyward_link.h"
 
 namespace keyloom {
 
@@ -599,6 +600,12 @@ void CKeyloomDlg::ShowProfileManager() {
 void CKeyloomDlg::ShowFirmwareUpdate() {
   if (context_.show_firmware_update) context_.show_firmware_update(*this);
 }
+
+void CKeyloomDlg::RunUpdateCheck() {
+  if (context_.update_check) context_.update_check(*this);
+}
+
+void CKeyloomDlg::TellProfileChanged(int profile) { NotifyKeywardProfile(profile); }
 
 void CKeyloomDlg::OpenHelp() { keyloom::OpenHelp(context_.shell, context_.help_folder); }
 

@@ -8,7 +8,8 @@
 // Hook-up points for the parts built elsewhere (see main_hooks.h): the
 // context's make_lighting_panel and make_key_editor create the lighting panel
 // and the key editor for this window; show_firmware_update opens the
-// firmware dialog (command 32780). Each gets the window and reaches the
+// firmware dialog (command 32780) and update_check runs the check of the
+// 'OPEN' handling. Each gets the window and reaches the
 // logic (logic()), the model (logic().model()), the controls by id
 // (controls(), button()), the skin (surface(), layout_file()) and, for the
 // key editor, key_editor_host().
@@ -73,6 +74,7 @@ struct MainWindowContext {
   std::function<std::unique_ptr<LightingPanel>(CKeyloomDlg&)> make_lighting_panel = nullptr;
   std::function<std::unique_ptr<KeyEditorLauncher>(CKeyloomDlg&)> make_key_editor = nullptr;
   std::function<void(CKeyloomDlg&)> show_firmware_update = nullptr;
+  std::function<void(CKeyloomDlg&)> update_check = nullptr;  // the 'OPEN' handling's check
 };
 
 // The eleven pictures every skinned button of the main window copies from.
@@ -180,6 +182,8 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
   void ShowAbout() override;
   void ShowProfileManager() override;
   void ShowFirmwareUpdate() override;
+  void RunUpdateCheck() override;
+  void TellProfileChanged(int profile) override;
   void OpenHelp() override;
   void OpenLink(int index) override;
   void ApplyLanguage(int index) override;

@@ -16,6 +16,8 @@
 
 namespace keyloom {
 
+class KeyboardBackups;
+
 struct MainModel {
   KeyboardLink& link;
   CommandSet& commands;
@@ -27,6 +29,9 @@ struct MainModel {
   const TextSource& texts;
   const LightingViewSetting& lighting_view_setting;
   std::u16string working_profile_path;  // <user data folder>/$Profile0
+  // Written before Restore defaults and an import replace what the keyboard
+  // holds; null: none.
+  KeyboardBackups* backups = nullptr;
 
   bool connected() const { return link.connected != 0; }
 };

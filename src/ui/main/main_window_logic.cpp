@@ -97,6 +97,7 @@ std::optional<intptr_t> MainWindowLogic::OnTaggedMessage(unsigned message, uint6
     case kMainMsgOpen:
       if (tag != kMainTagOpen) return 0;
       Open();
+      view_.RunUpdateCheck();
       return 0;
     case kMainMsgKill:
       if (tag != kMainTagKill) return 0;
@@ -157,6 +158,7 @@ bool MainWindowLogic::OnCommand(int id, int notification) {
           bar_.ShowActiveProfile();
           bar_.ReadAndShowLighting();
         }
+        TellProfileIfChanged();
         return true;
       }
       case kCmdApply: Apply(); return true;
@@ -188,8 +190,10 @@ bool MainWindowLogic::OnCommand(int id, int notification) {
       default: break;
     }
     if (profiles_.OnMenuCommand(id) || keyboard_.OnFlipCommand(id) || bar_.OnCommand(id) ||
-        keyboard_.OnClick(id))
+        keyboard_.OnClick(id)) {
+      TellProfileIfChanged();
       return true;
+    }
   }
   return panel_.OnCommand(id, notification);
 }
@@ -257,6 +261,14 @@ void MainWindowLogic::OnKeyboardArrived() {
   ReadLightingAtConnection();
   bar_.ShowLighting();
   if (model_.connected()) RecomputeBaseColourFlags();
+  TellProfileIfChanged();
+}
+
+void MainWindowLogic::TellProfileIfChanged() {
+  const int p = model_.link.active_profile_cache;
+  if (!IsValidLightingProfile(p) || p == told_profile_) return;
+  if (told_profile_ != -1) view_.TellProfileChanged(p);
+  told_profile_ = p;
 }
 
 void MainWindowLogic::ReadLightingAtConnection() {
@@ -324,6 +336,7 @@ void MainWindowLogic::OnProfileNotification() {
   const int p = settings[10];
   if (!IsValidLightingProfile(p)) return;
   model_.link.active_profile_cache = p;
+  TellProfileIfChanged();
   LightingModel& lighting = model_.lighting;
   lighting.state.lighting_profile = p;
   if (panel_.LightingViewOn()) panel_.TurnLightingViewOff();
@@ -391,7 +404,9 @@ void MainWindowLogic::Import() {
   bool loaded = false;
   applying_ = true;
   view_.BeginBusy();
-  view_.RunWhileResponsive([&] { loaded = ImportProfileFile(*path, context); });
+  // What the keyboard holds is kept before the file replaces it.
+  if (profiles_.BackUpKeyboard([this](const std::function<void()>& work) { view_.RunWhileResponsive(work); }))
+    view_.RunWhileResponsive([&] { loaded = ImportProfileFile(*path, context); });
   view_.EndBusy();
   applying_ = false;
   messages.Replay(view_, [this](const std::u16string& text) { view_.ShowText(text); });

@@ -118,6 +118,12 @@ class MainWindowView : public MainControls, public MainPrompts, public ProfileMe
   // The profile manager dialog, modally.
   virtual void ShowProfileManager() = 0;
   virtual void ShowFirmwareUpdate() = 0;
+  // The update check of the 'OPEN' handling, after the window was shown; it
+  // may end the program.
+  virtual void RunUpdateCheck() {}
+  // The keyboard's active onboard profile became `profile` (0..2): the
+  // companion program is told.
+  virtual void TellProfileChanged(int profile) { (void)profile; }
   virtual void OpenHelp() = 0;
   // The skin's web address "Link" (0), "Link1" (1) or "Link2" (2).
   virtual void OpenLink(int index) = 0;
@@ -236,6 +242,9 @@ class MainWindowLogic final : public MainApply {
   void ReadLightingAtConnection();
   void RecomputeBaseColourFlags();
   void FreeKeyStores();
+  // Tells the view when the keyboard's active profile differs from the one
+  // last seen; the profile the first keyboard came with is no change.
+  void TellProfileIfChanged();
   // What was asked for while an Apply or an import was writing: the
   // keyboard's notifications, then Quit.
   void AfterWriting();
@@ -262,6 +271,7 @@ class MainWindowLogic final : public MainApply {
   bool profile_notified_ = false;
   bool quit_ = false;
   int hide_count_ = 2;
+  int told_profile_ = -1;
 };
 
 }  // namespace keyloom

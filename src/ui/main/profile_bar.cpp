@@ -78,6 +78,7 @@ void ProfileBar::ShowReportRate(int r) { Select(kReportRateButtonIds.data(), 4, 
 
 void ProfileBar::RestoreDefaults() {
   if (!prompts_.AskYesNo(u"MAIN_PROMPT_DEFAULT")) return;
+  if (!profiles_.BackUpKeyboard()) return;
   const int active = model_.commands.GetActiveProfile();
   const auto indices = MainKeyIndices();
   const bool reset = ResetProfileKeys(model_.stores.edit, active, indices, nullptr);

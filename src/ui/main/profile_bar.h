@@ -44,7 +44,8 @@ class ProfileBar {
   void SetReportRate(int r);
   // The looks of a report rate read from the keyboard (above 3 counts as 3).
   void ShowReportRate(int r);
-  // Asks "MAIN_PROMPT_DEFAULT"; on Yes resets the active profile's key
+  // Asks "MAIN_PROMPT_DEFAULT"; on Yes backs up the keyboard (a failed
+  // backup asks whether to go on), resets the active profile's key
   // assignments, the lighting of the lighting profile when the lighting
   // view is on, and applies.
   void RestoreDefaults();

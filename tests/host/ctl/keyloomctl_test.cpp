@@ -17,6 +17,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "base/bytes.h"
 #include "base/text.h"
@@ -542,6 +543,41 @@ TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
   r = Ctl({"profile", "1"}, {root});
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.err.find("SetActiveProfile failed: result -102"), std::string::npos) << r.err;
+}
+
+TEST_F(CtlFixture, BackupWritesIntoTheBackupsFolderAndBackupsListsThemNewestFirst) {
+  ConfigureKeyboard();
+  const fs::path folder = root_ / "data" / "Valdric RGB Mechanical Keyboard" / "Backups";
+  CtlRun r = Sim({"backups"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Sim({"backup"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  ASSERT_EQ(r.out.rfind("backed up to " + folder.string() + "/Backup ", 0), 0u) << r.out;
+  const std::string first = r.out.substr(std::string("backed up to ").size(), r.out.size() - 14);
+  ASSERT_EQ(Sim({"backup"}).exit, 0);
+  r = Sim({"backups"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> out;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  }();
+  ASSERT_EQ(lines.size(), 2u) << r.out;
+  EXPECT_EQ(lines[1], first) << "newest first";
+  // A backup is a profile file of what the keyboard held.
+  const auto before = Memory();
+  ASSERT_EQ(Sim({"import", first}).exit, 0);
+  EXPECT_EQ(Memory().at("keymaps.bin"), before.at("keymaps.bin"));
+  EXPECT_EQ(Memory().at("macros.bin"), before.at("macros.bin"));
+
+  r = Sim({"--json", "backups"});
+  EXPECT_NE(r.out.find("\"backups\":[{\"file\":\"" + lines[0] + "\",\"time\":\""), std::string::npos) << r.out;
+  EXPECT_EQ(Sim({"backup", "extra"}).exit, 2);
+  r = Ctl({"backup"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(Sim({"backups"}).out, lines[0] + "\n" + lines[1] + "\n") << "no keyboard, no new backup";
 }
 
 }  // namespace

@@ -221,6 +221,25 @@ TEST(Commands, EnterBootModeSendsAnUnsummedFrameAndReadsNothing) {
   EXPECT_EQ(sim.clock.NowMs(), 0) << "no reply is awaited";
 }
 
+TEST(Commands, AKeyboardPluggedInAgainAfterBootModeAnswersAsItself) {
+  for (bool keep_state : {false, true}) {
+    SimStack sim;
+    const std::filesystem::path dir = std::filesystem::path(KEYLOOM_BINARY_DIR) / "sim-boot-replug";
+    std::filesystem::remove_all(dir);
+    if (keep_state) sim.keyboard.SetStateDir(dir);
+    ASSERT_NE(sim.commands.EnterBootMode(), 0);
+    ASSERT_FALSE(sim.keyboard.plugged());
+    sim.keyboard.Plug();
+    sim.Connect();
+    EXPECT_FALSE(sim.keyboard.Memory().boot_mode) << keep_state;
+    // Frame after frame answered, and the keyboard stays.
+    std::array<uint8_t, kSettingsSize> settings{};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(sim.commands.ReadSettings(settings), kResultOk) << keep_state << " " << i;
+    EXPECT_TRUE(sim.keyboard.plugged()) << keep_state;
+    std::filesystem::remove_all(dir);
+  }
+}
+
 TEST(Commands, EndExchangePausesTenMilliseconds) {
   SimStack sim;
   EXPECT_EQ(sim.commands.EndExchange(), kResultOk);

@@ -91,6 +91,9 @@ class RecordingView final : public MainWindowView {
     if (on_profile_manager) on_profile_manager();
   }
   void ShowFirmwareUpdate() override { Add("firmware"); }
+  void RunUpdateCheck() override { Add("update check"); }
+  // Kept apart from `calls`: most tests do not look for them.
+  void TellProfileChanged(int profile) override { told_profiles.push_back(profile); }
   void OpenHelp() override { Add("help"); }
   void OpenLink(int index) override { Add("link " + std::to_string(index)); }
   void ApplyLanguage(int index) override { Add("language " + std::to_string(index)); }
@@ -145,6 +148,7 @@ class RecordingView final : public MainWindowView {
 
   std::map<int, ControlState> controls;
   std::vector<std::string> calls;
+  std::vector<int> told_profiles;
   std::deque<bool> answers;
   std::function<void()> while_asking;
   std::function<void()> on_profile_manager;

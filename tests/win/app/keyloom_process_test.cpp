@@ -11,6 +11,7 @@
 #include "app/single_instance_win32.h"
 #include "base/handle_win32.h"
 #include "base/text.h"
+#include "app/child_process.h"
 #include "ui/ui_test_support.h"
 
 namespace keyloom {
@@ -18,51 +19,8 @@ namespace {
 
 constexpr DWORD kStartMs = 15000;
 
-class Child {
- public:
-  Child(const std::u16string& exe, const std::u16string& arguments) {
-    std::u16string command = u"\"" + exe + u"\"" + (arguments.empty() ? u"" : u" " + arguments);
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(AsWide(exe), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      process_.reset(pi.hProcess);
-      CloseHandle(pi.hThread);
-      id_ = pi.dwProcessId;
-    }
-  }
-  ~Child() {
-    if (running()) {
-      TerminateProcess(process_.get(), 99);
-      WaitForSingleObject(process_.get(), 5000);
-    }
-  }
-  bool started() const { return static_cast<bool>(process_); }
-  uint32_t id() const { return id_; }
-  bool running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-  // The exit code, or STILL_ACTIVE when it did not end in time.
-  DWORD WaitExit(DWORD ms) const {
-    if (!process_ || WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.get(), &code);
-    return code;
-  }
-
- private:
-  UniqueHandle process_;
-  uint32_t id_ = 0;
-};
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(50);  // another process's progress can only be awaited in real time
-  }
-  return true;
-}
+using testing::Child;
+using testing::WaitFor;
 
 // A visible dialog window of the process other than its main window: the
 // message box a copy shows when asked to open without a keyboard.
