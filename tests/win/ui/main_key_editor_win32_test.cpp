@@ -107,7 +107,6 @@ struct MainKeyEditorFixture : testing::MainWindowFixture {
   static Step Shot(const char16_t* name) {
     return [name](Keyloom_DlgComposite& d) {
       RedrawWindow(d.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      testing::PumpPending();
       if (!testing::IsPainted(d.hwnd())) return false;
       EXPECT_TRUE(testing::CaptureWindow(GetDesktopWindow(), testing::ShotFolder() + name));
       return true;
