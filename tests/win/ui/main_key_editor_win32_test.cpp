@@ -14,26 +14,20 @@
 #include "ui/dialogs/composite_ids.h"
 #include "ui/main/main_key_editor_win32.h"
 #include "ui/main_window_fixture.h"
+#include "editor_steps.h"
 
 namespace keyloom {
 namespace {
 
+using testing::ClickControl;
+using testing::Do;
+using testing::Foreground;
+using testing::InjectKey;
 using testing::PumpUntil;
+using testing::Shot;
+using testing::Tap;
 
 constexpr int kA = 1058, kG1 = 1000;
-
-void InjectKey(WORD vk, WORD scan, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = scan;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(in));
-}
-
-void ClickIn(HWND dialog, int id) {
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 // The three bytes the keyboard's key map of `profile` holds at the position
 // whose default function is `default_entry`.
@@ -51,8 +45,6 @@ std::vector<uint8_t> EntryAt(const testing::MainWindowWorld& world, int profile,
 
 // The main window with the program's key editor, started on the keyboard.
 struct MainKeyEditorFixture : testing::MainWindowFixture {
-  using Step = std::function<bool(Keyloom_DlgComposite&)>;
-
   void SetUp() override {
     MainWindowFixture::SetUp();
     context->make_key_editor = [this](CKeyloomDlg& w) {
@@ -64,53 +56,11 @@ struct MainKeyEditorFixture : testing::MainWindowFixture {
     hooks_before = LiveHookCount();
   }
 
-  // Sends command `id` to the main window (it returns when the editor
-  // closed) and runs `steps` in the editor meanwhile, one a tick. An editor
-  // still open after the time limit (a step that did not finish, or steps
-  // that should have closed it) is cancelled.
-  void Open(int id, std::vector<Step> steps, DWORD limit_ms = 20000) {
-    size_t next = 0;
-    bool finished = false;
-    const DWORD start = GetTickCount();
-    testing::TimerDriver driver(
-        [&] {
-          Keyloom_DlgComposite* d = editor->editor().dialog();
-          if (!d || !d->hwnd() || !IsWindowVisible(d->hwnd())) return false;
-          if (GetTickCount() - start > limit_ms) {
-            ADD_FAILURE() << (finished ? "the editor did not close" : "a step did not finish: ") << next;
-            d->logic().Cancel();
-            return true;
-          }
-          if (next < steps.size() && steps[next](*d)) ++next;
-          finished = next == steps.size();
-          return false;
-        },
-        20);
-    Click(id);
-    EXPECT_TRUE(finished);
+  // Sends command `id` to the main window, which returns when the editor
+  // closed, and runs `steps` in the editor meanwhile.
+  void Open(int id, std::vector<testing::EditorStep> steps) {
+    EXPECT_TRUE(testing::RunEditorSteps(editor->editor(), std::move(steps), [&] { Click(id); }));
     EXPECT_FALSE(editor->IsOpen());
-  }
-  static Step Foreground() {
-    return [](Keyloom_DlgComposite& d) {
-      SetCursorPos(0, 0);
-      SetForegroundWindow(d.hwnd());
-      return GetForegroundWindow() == d.hwnd();
-    };
-  }
-  static Step Do(std::function<void(Keyloom_DlgComposite&)> action) {
-    return [action](Keyloom_DlgComposite& d) {
-      action(d);
-      return true;
-    };
-  }
-  // The whole screen: the editor beside the main window.
-  static Step Shot(const char16_t* name) {
-    return [name](Keyloom_DlgComposite& d) {
-      RedrawWindow(d.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      if (!testing::IsPainted(d.hwnd())) return false;
-      EXPECT_TRUE(testing::CaptureWindow(GetDesktopWindow(), testing::ShotFolder() + name));
-      return true;
-    };
   }
   int ActiveProfile() const { return world->Memory().settings[10]; }
 
@@ -126,11 +76,10 @@ TEST_F(MainKeyEditorFixture, KeyAGivenBReachesTheKeyboardOnApply) {
               EXPECT_EQ(window->button(kA)->look(), ButtonLook::kPressed) << "the key being edited";
               EXPECT_EQ(GetWindow(d.hwnd(), GW_OWNER), hwnd());
               EXPECT_FALSE(IsWindowEnabled(hwnd())) << "modal";
-              InjectKey('B', 0x30, false);
-              InjectKey('B', 0x30, true);
+              Tap('B', 0x30);
             }),
             [](Keyloom_DlgComposite& d) { return d.logic().captured() == 0x030; },
-            Shot(u"main_key_editor_key.bmp"), Do([](Keyloom_DlgComposite& d) { ClickIn(d.hwnd(), IDOK); })});
+            Shot(u"main_key_editor_key.bmp", true), Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); })});
   EXPECT_EQ(placed.left, a.right) << "beside the clicked button";
   EXPECT_EQ(placed.top, a.top);
   EXPECT_EQ(LiveHookCount(), hooks_before);
@@ -145,24 +94,22 @@ TEST_F(MainKeyEditorFixture, KeyAGivenBReachesTheKeyboardOnApply) {
 
 TEST_F(MainKeyEditorFixture, AMacroRecordedOnG1ReachesTheKeyboardOnApply) {
   Open(kG1, {Foreground(), Do([](Keyloom_DlgComposite& d) {
-               ClickIn(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
-               if (d.logic().macro_page().macros().empty()) ClickIn(d.hwnd(), KEYLOOM_IDC_MACRO_ADD);
-               ClickIn(d.hwnd(), KEYLOOM_IDC_RECORD);
+               ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+               if (d.logic().macro_page().macros().empty()) ClickControl(d.hwnd(), KEYLOOM_IDC_MACRO_ADD);
+               ClickControl(d.hwnd(), KEYLOOM_IDC_RECORD);
                ASSERT_NE(d.hooks(), nullptr);
-               InjectKey('A', 0x1E, false);
-               InjectKey('A', 0x1E, true);
+               Tap('A', 0x1E);
              }),
              [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events().size() == 2; },
              Do([](Keyloom_DlgComposite&) {
-               InjectKey(VK_SHIFT, 0x2A, false);
-               InjectKey('S', 0x1F, false);
-               InjectKey('S', 0x1F, true);
-               InjectKey(VK_SHIFT, 0x2A, true);
+               InjectKey(VK_SHIFT, 0x2A, false, false);
+               Tap('S', 0x1F);
+               InjectKey(VK_SHIFT, 0x2A, false, true);
              }),
              [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events().size() == 6; },
-             Do([](Keyloom_DlgComposite& d) { ClickIn(d.hwnd(), KEYLOOM_IDC_RECORD); }),
-             Shot(u"main_key_editor_macro.bmp"),
-Do([](Keyloom_DlgComposite& d) { ClickIn(d.hwnd(), IDOK); })});
+             Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), KEYLOOM_IDC_RECORD); }),
+             Shot(u"main_key_editor_macro.bmp", true),
+Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); })});
   EXPECT_EQ(LiveHookCount(), hooks_before);
   ASSERT_EQ(world->stores.edit.macros.size(), 1u);
   ASSERT_TRUE(IsWindowEnabled(GetDlgItem(hwnd(), kCmdApply)));
@@ -196,8 +143,8 @@ TEST_F(MainKeyEditorFixture, TheMacrosButtonOpensTheMacroPageAndTheLanguageReach
                      GetDlgItemTextW(d.hwnd(), KEYLOOM_IDC_RECORD, caption, 32);
                      EXPECT_STREQ(caption, L"Record") << "relabelled";
                    }),
-                   Shot(u"main_key_editor_macro_only.bmp"),
-                   Do([](Keyloom_DlgComposite& d) { ClickIn(d.hwnd(), IDCANCEL); })});
+                   Shot(u"main_key_editor_macro_only.bmp", true),
+                   Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDCANCEL); })});
 }
 
 TEST_F(MainKeyEditorFixture, RemovalClosesAnOpenEditorAndItsHooks) {
@@ -215,9 +162,9 @@ TEST_F(MainKeyEditorFixture, RemovalClosesAnOpenEditorAndItsHooks) {
 
 TEST_F(MainKeyEditorFixture, QuitStopsARecordingAndClosesTheEditor) {
   Open(kA, {Foreground(), Do([&](Keyloom_DlgComposite& d) {
-              ClickIn(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
-              if (d.logic().macro_page().macros().empty()) ClickIn(d.hwnd(), KEYLOOM_IDC_MACRO_ADD);
-              ClickIn(d.hwnd(), KEYLOOM_IDC_RECORD);
+              ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+              if (d.logic().macro_page().macros().empty()) ClickControl(d.hwnd(), KEYLOOM_IDC_MACRO_ADD);
+              ClickControl(d.hwnd(), KEYLOOM_IDC_RECORD);
               ASSERT_TRUE(d.logic().macro_page().recording());
               PostMessageW(hwnd(), WM_COMMAND, kCmdExit, 0);  // as the tray menu does
             })});
