@@ -176,5 +176,51 @@ TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideThe
   EXPECT_EQ(MessageBoxOf(first->id()), nullptr);
 }
 
+TEST_F(ProcessFixture, TheMacrosButtonOpensTheKeyEditorOfTheProgram) {
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
+  first = std::make_unique<Child>(exe, u"");
+  SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
+  ASSERT_TRUE(first->started());
+  HWND main = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindowOf(first->id())) && IsWindowVisible(main); }, kStartMs));
+  PostMessageW(main, WM_COMMAND, 1007, 0);
+  // The editor: a visible window the main window owns.
+  struct Search {
+    HWND owner;
+    HWND found = nullptr;
+  } search{main};
+  auto find = [&] {
+    search.found = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(p);
+          if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == s.owner) s.found = w;
+          return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  };
+  ASSERT_TRUE(WaitFor(find, kStartMs)) << "the key editor opened";
+  EXPECT_FALSE(IsWindowEnabled(main));
+  const HWND editor = search.found;
+  // Painted: nothing left to paint in it or any of its controls.
+  auto painted = [editor] {
+    BOOL clean = !GetUpdateRect(editor, nullptr, FALSE);
+    EnumChildWindows(
+        editor,
+        [](HWND w, LPARAM p) -> BOOL {
+          if (IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE)) *reinterpret_cast<BOOL*>(p) = FALSE;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&clean));
+    return clean != FALSE;
+  };
+  EXPECT_TRUE(WaitFor(painted, kStartMs));
+  EXPECT_TRUE(testing::CaptureWindow(GetDesktopWindow(), testing::ShotFolder() + u"program_macro_page.bmp"));
+  PostMessageW(editor, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !find(); }, kStartMs));
+  EXPECT_TRUE(first->running());
+}
+
 }  // namespace
 }  // namespace keyloom
