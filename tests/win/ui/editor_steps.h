@@ -76,7 +76,7 @@ inline bool RunEditorSteps(const CompositeEditor& editor, std::vector<EditorStep
         Keyloom_DlgComposite* d = editor.dialog();
         if (!d || !d->hwnd() || !IsWindowVisible(d->hwnd())) return false;
         if (GetTickCount() - start > limit_ms) {
-          ADD_FAILURE() << (finished ? "the editor did not close" : "a step did not finish: ") << next;
+          ADD_FAILURE() << (finished ? "the editor did not close" : "a step did not finish") << " (step " << next << ")";
           d->logic().Cancel();
           return true;
         }
