@@ -100,6 +100,17 @@ struct ProcessFixture : ::testing::Test {
     ASSERT_TRUE(first->started());
     ASSERT_TRUE(WaitFor([&] { return FindMainWindowOf(first->id()) != nullptr; }, kStartMs));
   }
+  // Starts the first copy on a fresh simulated keyboard and waits for its
+  // main window, which shows itself when the keyboard is there at start.
+  void StartOnSimulatedKeyboard(HWND& main) {
+    // The child inherits the variable; no state folder: a fresh keyboard.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
+    first = std::make_unique<Child>(exe, u"");
+    SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
+    ASSERT_TRUE(first->started());
+    ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindowOf(first->id())) && IsWindowVisible(main); }, kStartMs))
+        << "the main window shows itself when the keyboard is there at start";
+  }
   void TearDown() override {
     if (first && first->running()) {
       Child killer(exe, u"/Kill");
@@ -151,19 +162,8 @@ TEST_F(ProcessFixture, WithoutItsSkinTheProgramEndsSilentlyWithCodeZero) {
 }
 
 TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideTheScreen) {
-  // The child inherits the variable; no state folder: a fresh keyboard.
-  ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
-  first = std::make_unique<Child>(exe, u"");
-  SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
-  ASSERT_TRUE(first->started());
   HWND main = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        main = FindMainWindowOf(first->id());
-        return main && IsWindowVisible(main);
-      },
-      kStartMs))
-      << "the main window shows itself when the keyboard is there at start";
+  ASSERT_NO_FATAL_FAILURE(StartOnSimulatedKeyboard(main));
   RECT r{};
   GetWindowRect(main, &r);
   MONITORINFO monitor{};
@@ -177,12 +177,8 @@ TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideThe
 }
 
 TEST_F(ProcessFixture, TheMacrosButtonOpensTheKeyEditorOfTheProgram) {
-  ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
-  first = std::make_unique<Child>(exe, u"");
-  SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
-  ASSERT_TRUE(first->started());
   HWND main = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindowOf(first->id())) && IsWindowVisible(main); }, kStartMs));
+  ASSERT_NO_FATAL_FAILURE(StartOnSimulatedKeyboard(main));
   PostMessageW(main, WM_COMMAND, 1007, 0);
   // The editor: a visible window the main window owns.
   struct Search {
