@@ -25,6 +25,7 @@
 #include "ui/controls/shell_win32.h"
 #include "ui/dialogs/update_dlg_win32.h"
 #include "ui/main/keyloom_dlg_win32.h"
+#include "ui/main/main_key_editor_win32.h"
 
 namespace keyloom {
 
@@ -107,6 +108,7 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
                                            paths.help_folder, paths.package_folder};
     FirmwareUpdate firmware(firmware_context);
     HookUpFirmwareUpdate(context, firmware, clock);
+    context.make_key_editor = MakeMainKeyEditor;
     CKeyloomDlg main_window(context);
     // A window that could not be created is a failed start, not a normal end.
     if (main_window.DoModal() == -1) return kExitNoWindow;

@@ -58,6 +58,17 @@ struct ProcessFixture : ::testing::Test {
     ASSERT_TRUE(first->started());
     ASSERT_TRUE(WaitFor([&] { return FindMainWindowOf(first->id()) != nullptr; }, kStartMs));
   }
+  // Starts the first copy on a fresh simulated keyboard and waits for its
+  // main window, which shows itself when the keyboard is there at start.
+  void StartOnSimulatedKeyboard(HWND& main) {
+    // The child inherits the variable; no state folder: a fresh keyboard.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
+    first = std::make_unique<Child>(exe, u"");
+    SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
+    ASSERT_TRUE(first->started());
+    ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindowOf(first->id())) && IsWindowVisible(main); }, kStartMs))
+        << "the main window shows itself when the keyboard is there at start";
+  }
   void TearDown() override {
     if (first && first->running()) {
       Child killer(exe, u"/Kill");
@@ -109,19 +120,8 @@ TEST_F(ProcessFixture, WithoutItsSkinTheProgramEndsSilentlyWithCodeZero) {
 }
 
 TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideTheScreen) {
-  // The child inherits the variable; no state folder: a fresh keyboard.
-  ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
-  first = std::make_unique<Child>(exe, u"");
-  SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
-  ASSERT_TRUE(first->started());
   HWND main = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        main = FindMainWindowOf(first->id());
-        return main && IsWindowVisible(main);
-      },
-      kStartMs))
-      << "the main window shows itself when the keyboard is there at start";
+  ASSERT_NO_FATAL_FAILURE(StartOnSimulatedKeyboard(main));
   RECT r{};
   GetWindowRect(main, &r);
   MONITORINFO monitor{};
@@ -132,6 +132,48 @@ TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideThe
   EXPECT_LE(r.right, monitor.rcWork.right);
   EXPECT_LE(r.bottom, monitor.rcWork.bottom);
   EXPECT_EQ(MessageBoxOf(first->id()), nullptr);
+}
+
+TEST_F(ProcessFixture, TheMacrosButtonOpensTheKeyEditorOfTheProgram) {
+  HWND main = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartOnSimulatedKeyboard(main));
+  PostMessageW(main, WM_COMMAND, 1007, 0);
+  // The editor: a visible window the main window owns.
+  struct Search {
+    HWND owner;
+    HWND found = nullptr;
+  } search{main};
+  auto find = [&] {
+    search.found = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(p);
+          if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == s.owner) s.found = w;
+          return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  };
+  ASSERT_TRUE(WaitFor(find, kStartMs)) << "the key editor opened";
+  EXPECT_FALSE(IsWindowEnabled(main));
+  const HWND editor = search.found;
+  // Painted: nothing left to paint in it or any of its controls.
+  auto painted = [editor] {
+    BOOL clean = !GetUpdateRect(editor, nullptr, FALSE);
+    EnumChildWindows(
+        editor,
+        [](HWND w, LPARAM p) -> BOOL {
+          if (IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE)) *reinterpret_cast<BOOL*>(p) = FALSE;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&clean));
+    return clean != FALSE;
+  };
+  EXPECT_TRUE(WaitFor(painted, kStartMs));
+  EXPECT_TRUE(testing::CaptureWindow(GetDesktopWindow(), testing::ShotFolder() + u"program_macro_page.bmp"));
+  PostMessageW(editor, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !find(); }, kStartMs));
+  EXPECT_TRUE(first->running());
 }
 
 }  // namespace

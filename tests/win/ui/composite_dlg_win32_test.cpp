@@ -17,10 +17,18 @@
 #include "ui/composite_test_support.h"
 #include "ui/controls/picture_win32.h"
 #include "ui/dialogs/composite_editor_win32.h"
+#include "editor_steps.h"
 #include "ui_test_support.h"
 
 namespace keyloom {
 namespace {
+
+using testing::ClickControl;
+using testing::Do;
+using testing::Foreground;
+using testing::InjectKey;
+using testing::Shot;
+using testing::Tap;
 
 constexpr int kButtonA = 1058, kButtonG9 = 1143;
 constexpr int kProfile = 1;
@@ -31,19 +39,6 @@ class RecordingBoxes final : public MessageBoxes {
   void ShowText(std::u16string_view text) override { shown.push_back(Utf16ToUtf8(text)); }
   std::vector<std::string> shown;
 };
-
-void InjectKey(WORD vk, WORD scan, bool extended, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = scan;
-  in.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
-  SendInput(1, &in, sizeof(in));
-}
-void Tap(WORD vk, WORD scan, bool extended = false) {
-  InjectKey(vk, scan, extended, false);
-  InjectKey(vk, scan, extended, true);
-}
 
 void ClickAt(POINT screen) {
   SetCursorPos(screen.x, screen.y);
@@ -60,66 +55,19 @@ std::u16string ControlText(HWND dialog, int id) {
   return FromWide(text);
 }
 
-void Click(HWND dialog, int id) {
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 // The editor on the built program's template and skin, with a main window
 // that records, settings in memory and the shell recorded. Each test runs the
 // modal editor and drives it from a timer, one step a tick.
 struct EditorFixture : ::testing::Test {
-  using Step = std::function<bool(Keyloom_DlgComposite&)>;
-
   void SetUp() override {
     ASSERT_NE(context.resources, nullptr) << "Keyloom.exe must be built beside the tests folder";
   }
 
-  // Opens the editor for `button` and runs `steps` (each returns true when
-  // done); a step that does not finish within the limit cancels the editor.
-  int Run(int button, std::vector<Step> steps, DWORD limit_ms = 20000) {
-    size_t next = 0;
-    const DWORD start = GetTickCount();
-    finished = false;
-    testing::TimerDriver driver(
-        [&] {
-          Keyloom_DlgComposite* d = editor.dialog();
-          if (!d || !d->hwnd() || !IsWindowVisible(d->hwnd())) return false;
-          if (GetTickCount() - start > limit_ms) {
-            ADD_FAILURE() << "step " << next << " did not finish";
-            d->logic().Cancel();
-            return true;
-          }
-          if (next < steps.size() && steps[next](*d)) ++next;
-          if (next < steps.size()) return false;
-          finished = true;
-          return true;
-        },
-        20);
-    const int result = editor.OpenForButton(button);
-    EXPECT_TRUE(finished || steps.empty());
+  // Opens the editor for `button` and runs `steps` in it.
+  int Run(int button, std::vector<testing::EditorStep> steps) {
+    int result = 0;
+    EXPECT_TRUE(testing::RunEditorSteps(editor, std::move(steps), [&] { result = editor.OpenForButton(button); }));
     return result;
-  }
-
-  static Step Foreground() {
-    return [](Keyloom_DlgComposite& d) {
-      SetCursorPos(0, 0);  // no button under the mouse from an earlier test
-      SetForegroundWindow(d.hwnd());
-      return GetForegroundWindow() == d.hwnd();
-    };
-  }
-  static Step Do(std::function<void(Keyloom_DlgComposite&)> action) {
-    return [action](Keyloom_DlgComposite& d) {
-      action(d);
-      return true;
-    };
-  }
-  static Step Shot(const char16_t* name) {
-    return [name](Keyloom_DlgComposite& d) {
-      RedrawWindow(d.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      if (GetUpdateRect(d.hwnd(), nullptr, FALSE)) return false;
-      EXPECT_TRUE(testing::CaptureWindow(d.hwnd(), testing::ShotFolder() + name));
-      return true;
-    };
   }
   KeyRecord Stored(uint16_t key_index) const { return stores.edit.Record(kProfile, key_index); }
 
@@ -137,7 +85,6 @@ struct EditorFixture : ::testing::Test {
   std::vector<std::u16string> asked;
   int silent_exits = 0;
   RECT clicked_button{100, 100, 140, 130};
-  bool finished = false;
   CompositeEditorContext context{
       testing::ProgramResources(),
       ini,
@@ -191,7 +138,7 @@ TEST_F(EditorFixture, AnInjectedKeyIsCapturedAndOkStoresIt) {
       [](Keyloom_DlgComposite& d) { return ControlText(d.hwnd(), KEYLOOM_IDC_KEY_INPUT) == u"B"; },
       Do([](Keyloom_DlgComposite& d) {
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d.hwnd(), KEYLOOM_IDC_APPLY)));
-        Click(d.hwnd(), IDOK);
+        ClickControl(d.hwnd(), IDOK);
       }),
   });
   EXPECT_EQ(result, 0);
@@ -211,7 +158,7 @@ TEST_F(EditorFixture, LeftWinIsCapturedAndEnterAndEscapeNeverCloseTheEditor) {
       Do([](Keyloom_DlgComposite&) { Tap(VK_LWIN, 0x5B, true); }),
       [](Keyloom_DlgComposite& d) { return d.logic().captured() == 0x15B; },
       Do([](Keyloom_DlgComposite& d) {
-        Click(d.hwnd(), KEYLOOM_IDC_PAGE_MEDIA);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MEDIA);
         EXPECT_EQ(d.hooks(), nullptr);  // no capture on the media page
         Tap(VK_ESCAPE, 0x01);
         Tap(VK_RETURN, 0x1C);
@@ -219,12 +166,12 @@ TEST_F(EditorFixture, LeftWinIsCapturedAndEnterAndEscapeNeverCloseTheEditor) {
       Do([](Keyloom_DlgComposite& d) {
         EXPECT_TRUE(d.logic().open());
         Tap(VK_F1, 0x3B);  // help, outside the key page
-        Click(d.hwnd(), KEYLOOM_IDC_OSK);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_OSK);
         SendMessageW(d.hwnd(), kLanguageMessage, kLanguageMessageTag, 0);
         EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_RECORD), u"Record");
       }),
       [this](Keyloom_DlgComposite&) { return shell.calls.size() == 2; },
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDCANCEL); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDCANCEL); }),
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Stored(0x1E), KeyRecord{});  // cancelled
@@ -243,7 +190,7 @@ TEST_F(EditorFixture, AKeyboardTakesWhatTheEditorStoredOnApply) {
   sim.link.active_profile_cache = kProfile;
   Run(kButtonA, {Foreground(), Do([](Keyloom_DlgComposite&) { Tap('B', 0x30); }),
                  [](Keyloom_DlgComposite& d) { return d.logic().captured() == 0x030; },
-                 Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); })});
+                 Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); })});
   class : public UserMessages {
    public:
     void ShowMessage(std::u16string_view) override {}
@@ -266,10 +213,10 @@ TEST_F(EditorFixture, RecordingEditingAndUndoingAMacro) {
   const int result = Run(kButtonA, {
       Foreground(),
       Do([](Keyloom_DlgComposite& d) {
-        Click(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST)));
         EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_MACRO_LIST), u"Macro 1");
-        Click(d.hwnd(), KEYLOOM_IDC_RECORD);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_RECORD);
         EXPECT_EQ(ControlText(d.hwnd(), KEYLOOM_IDC_RECORD), u"Stop");
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.hwnd(), KEYLOOM_IDC_MACRO_ADD)));
       }),
@@ -290,7 +237,7 @@ TEST_F(EditorFixture, RecordingEditingAndUndoingAMacro) {
       }),
       [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events().size() == 4; },
       Do([](Keyloom_DlgComposite& d) {
-        Click(d.hwnd(), KEYLOOM_IDC_RECORD);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_RECORD);
         EXPECT_EQ(d.hooks(), nullptr);
         EXPECT_EQ(ListView_GetItemCount(GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST)), 4);
       }),
@@ -341,7 +288,7 @@ TEST_F(EditorFixture, RecordingEditingAndUndoingAMacro) {
         return true;
       },
       [](Keyloom_DlgComposite& d) { return d.logic().macro_page().events()[0].delay == 1230; },
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); }),
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(LiveHookCount(), hooks_before);
@@ -372,7 +319,7 @@ TEST_F(EditorFixture, TheMacroButtonOpensCentredOnTheMacroPageOnly) {
                     EXPECT_TRUE(IsWindowVisible(GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST)));
                     EXPECT_EQ(d.hooks(), nullptr);
                   }),
-                  Shot(u"composite_macro_only.bmp"), Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); })});
+                  Shot(u"composite_macro_only.bmp"), Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); })});
   EXPECT_NEAR((placed.left + placed.right) / 2, (work.left + work.right) / 2, 1);
   EXPECT_NEAR((placed.top + placed.bottom) / 2, (work.top + work.bottom) / 2, 1);
   EXPECT_EQ(Stored(264), testing::MakeRecord(KeyType::kDefault, 0, 0x309));  // no macro to play
@@ -384,15 +331,15 @@ TEST_F(EditorFixture, ScreenshotsOfEveryPage) {
   Run(kButtonA, {
       Foreground(),
       Shot(u"composite_key.bmp"),
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), KEYLOOM_IDC_SWITCH_MOUSE); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), KEYLOOM_IDC_SWITCH_MOUSE); }),
       Shot(u"composite_key_mouse.bmp"),
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO); }),
       Shot(u"composite_macro.bmp"),
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), KEYLOOM_IDC_PAGE_MEDIA); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MEDIA); }),
       Shot(u"composite_media.bmp"),
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), KEYLOOM_IDC_PAGE_FUNCTION); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_FUNCTION); }),
       Shot(u"composite_function.bmp"),
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDCANCEL); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDCANCEL); }),
   });
   EXPECT_EQ(Stored(0x1E), testing::MakeRecord(KeyType::kKey, 0x030));
 }
@@ -402,7 +349,7 @@ TEST_F(EditorFixture, TypingInTheMacroListRenamesTheMacro) {
   Run(kButtonA, {
       Foreground(),
       Do([](Keyloom_DlgComposite& d) {
-        Click(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+        ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
         HWND combo = GetDlgItem(d.hwnd(), KEYLOOM_IDC_MACRO_LIST);
         SetFocus(combo);
         SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
@@ -426,7 +373,7 @@ TEST_F(EditorFixture, TypingInTheMacroListRenamesTheMacro) {
         SetFocus(GetDlgItem(d.hwnd(), KEYLOOM_IDC_EVENT_LIST));
       }),
       [](Keyloom_DlgComposite& d) { return ControlText(d.hwnd(), KEYLOOM_IDC_MACRO_LIST) == u"Macro 1"; },
-      Do([](Keyloom_DlgComposite& d) { Click(d.hwnd(), IDOK); }),
+      Do([](Keyloom_DlgComposite& d) { ClickControl(d.hwnd(), IDOK); }),
   });
   EXPECT_EQ(std::u16string(stores.edit.macros[0].name), u"Macro 1");
 }
@@ -441,8 +388,8 @@ TEST_F(EditorFixture, ClosingFromOutsideWaitsForAnOpenQuestion) {
     return true;
   };
   Run(kButtonA, {Foreground(), Do([](Keyloom_DlgComposite& d) {
-                   Click(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
-                   Click(d.hwnd(), KEYLOOM_IDC_MACRO_DELETE);
+                   ClickControl(d.hwnd(), KEYLOOM_IDC_PAGE_MACRO);
+                   ClickControl(d.hwnd(), KEYLOOM_IDC_MACRO_DELETE);
                    EXPECT_TRUE(d.logic().macro_page().macros().empty());
                  })});
   EXPECT_TRUE(refused);
