@@ -34,6 +34,13 @@ SIZE BitmapSize(HBITMAP bitmap);
 // none when it cannot be built. An all-white mask gives an empty region.
 GdiRegion RegionFromMask(HBITMAP mask);
 
+// Fills `dc` (the control's client coordinates, `client` its client
+// rectangle) with what the parent shows behind `control`: the parent's class
+// brush, then whatever the parent paints for WM_PRINTCLIENT (a skinned
+// dialog paints its background picture). For controls that draw their own
+// face on a skinned window.
+void PaintParentBackground(HWND control, HDC dc, const RECT& client);
+
 // A memory surface of a given size holding one picture drawn at (0, 0):
 // a window's full-size state picture, from which buttons copy their faces.
 // A picture that cannot be loaded leaves the surface without a picture.
