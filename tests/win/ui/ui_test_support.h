@@ -79,7 +79,6 @@ class Rendering {
   COLORREF at(int x, int y) const;
   int width() const { return width_; }
   int height() const { return height_; }
-  bool operator==(const Rendering& other) const = default;
   // How many pixels differ from `other` (of the same size).
   int Differences(const Rendering& other) const;
 
