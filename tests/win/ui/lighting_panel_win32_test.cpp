@@ -15,9 +15,12 @@
 #include "storage/language.h"
 #include "storage/lighting_view_file.h"
 #include "storage/settings.h"
+#include "storage/skin_layout.h"
 #include "storage/user_data.h"
 #include "support/sim_stack.h"
 #include "ui/controls/picture_win32.h"
+#include "ui/controls/placement_win32.h"
+#include "ui/main/key_button_painter_win32.h"
 #include "ui/main/key_colour_board.h"
 #include "ui/main/lighting_panel_win32.h"
 #include "ui/main/lighting_preview.h"
@@ -287,6 +290,68 @@ TEST_F(PanelOnWindow, PerKeyModeAndTheViewSwitch) {
   confirm = true;
   Click(kViewOff);
   EXPECT_TRUE(Visible(kUserModeList));
+}
+
+// The key buttons of the main skin on the host, as the keyboard view places
+// them, painted by the panel's board.
+struct KeyButtons {
+  KeyButtons(HWND host, const IniService& ini, const std::u16string& skins) {
+    RECT client{};
+    GetClientRect(host, &client);
+    const std::u16string files[] = {u"main_normal.jpg", u"main_over.jpg", u"main_down.jpg", u"main_disable.jpg"};
+    for (const std::u16string& f : files) {
+      surfaces.push_back(std::make_unique<SkinSurface>(host, client.right, client.bottom));
+      surfaces.back()->DrawPicture(skins + f);
+    }
+    const StateSurfaces looks = {surfaces[0].get(), surfaces[1].get(), surfaces[2].get(), surfaces[0].get(),
+                                 surfaces[3].get()};
+    auto add = [&](uint16_t id, const std::u16string& key) {
+      HWND hwnd = CreateWindowW(L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 1, 1, host,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+      auto button = std::make_unique<CPngButton>();
+      button->Attach(hwnd);
+      PlaceSkinButton(*button, ini, skins + u"Main.ini", kButtonSection, key, looks);
+      buttons[id] = std::move(button);
+    };
+    for (const KeyButton& b : kMainKeyButtons) add(b.control_id, SkinKeyName(b));
+    for (int j = 0; j < kGKeyCount; ++j) add(kGKeyButtonIds[j], GKeySkinKeyName(j));
+    add(kFnButtonId, std::u16string(kFnSkinKey));
+  }
+  CPngButton* at(uint16_t id) {
+    auto it = buttons.find(id);
+    return it == buttons.end() ? nullptr : it->second.get();
+  }
+  std::vector<std::unique_ptr<SkinSurface>> surfaces;
+  std::map<uint16_t, std::unique_ptr<CPngButton>> buttons;
+  CKeyButtonPainter painter{[this](uint16_t id) { return at(id); }};
+};
+
+TEST_F(PanelOnWindow, ThePreviewColoursTheKeyButtons) {
+  KeyButtons key_buttons(host->hwnd(), ini, program + u"Skins\\");
+  painter.forward = &key_buttons.painter;
+  ChooseMode(1);
+  for (int i = 0; i < 7; ++i) panel->OnPreviewTimer();
+  CPngButton* a = key_buttons.at(1058);
+  ASSERT_TRUE(a->colour_frame().on);
+  EXPECT_EQ(a->colour_frame().colour, painter.at(1058));
+  Shot(u"preview-mode-1.bmp");
+
+  ChooseMode(13);
+  EXPECT_FALSE(a->colour_frame().on);  // a new mode starts from clear buttons
+  for (int i = 0; i < 25; ++i) panel->OnPreviewTimer();
+  Shot(u"preview-mode-13.bmp");
+
+  // Hidden or minimised, the preview does nothing.
+  const auto before = painter.repaints.size();
+  ShowWindow(host->hwnd(), SW_MINIMIZE);
+  for (int i = 0; i < 5; ++i) panel->OnPreviewTimer();
+  EXPECT_EQ(painter.repaints.size(), before);
+
+  // The view off: the buttons lose their colours.
+  ShowWindow(host->hwnd(), SW_RESTORE);
+  Click(kViewOn);
+  EXPECT_FALSE(a->colour_frame().on);
+  painter.forward = nullptr;
 }
 
 }  // namespace
