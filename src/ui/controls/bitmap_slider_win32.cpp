@@ -80,26 +80,19 @@ void CBitmapSlider::Apply(const SliderOutcome& outcome) {
 }
 
 void CBitmapSlider::Paint(HDC dc) {
-  // Every paint builds the whole face off screen and copies it at once, so
-  // the same state always gives the same pixels: the frame is inverted on
-  // a fresh copy of the picture, never on what the screen showed before.
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  if (client.right <= 0 || client.bottom <= 0) return;
-  MemoryDc buffer(dc);
-  GdiBitmap surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (!buffer || !surface) return;
-  SelectedObject target(buffer.get(), surface.get());
-  PaintParentBackground(hwnd_, buffer.get(), client);
-  if (picture_) {
-    MemoryDc source(dc);
-    SelectedObject selected(source.get(), picture_.get());
-    const SIZE size = BitmapSize(picture_.get());
-    BitBlt(buffer.get(), 0, 0, std::min<LONG>(size.cx, client.right), std::min<LONG>(size.cy, client.bottom),
-           source.get(), 0, 0, SRCCOPY);
-  }
-  if (logic_.mouse_over()) DrawFocusRect(buffer.get(), &client);
-  BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+  // The frame is inverted on a fresh copy of the picture, never on what the
+  // screen showed before, so the same state always gives the same pixels.
+  PaintBuffered(hwnd_, dc, [&](HDC buffer, const RECT& client) {
+    PaintParentBackground(hwnd_, buffer, client);
+    if (picture_) {
+      MemoryDc source(dc);
+      SelectedObject selected(source.get(), picture_.get());
+      const SIZE size = BitmapSize(picture_.get());
+      BitBlt(buffer, 0, 0, std::min<LONG>(size.cx, client.right), std::min<LONG>(size.cy, client.bottom),
+             source.get(), 0, 0, SRCCOPY);
+    }
+    if (logic_.mouse_over()) DrawFocusRect(buffer, &client);
+  });
 }
 
 LRESULT CALLBACK CBitmapSlider::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,

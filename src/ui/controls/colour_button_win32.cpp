@@ -13,7 +13,6 @@ namespace keyloom {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x434F4C;  // 'COL'
 constexpr wchar_t kPopupClass[] = L"KeyloomColourDropDown";
 
 // The panel's dark look.
@@ -61,20 +60,6 @@ bool RegisterPopupClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
-// Double-buffered painting of a whole client area.
-template <typename Draw>
-void Buffered(HWND window, HDC dc, Draw draw) {
-  RECT client{};
-  GetClientRect(window, &client);
-  if (client.right <= 0 || client.bottom <= 0) return;
-  MemoryDc buffer(dc);
-  GdiBitmap surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (!buffer || !surface) return;
-  SelectedObject target(buffer.get(), surface.get());
-  draw(buffer.get(), client);
-  BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
-}
-
 }  // namespace
 
 std::optional<PaletteColour> SystemColourDialog::Choose(HWND owner, PaletteColour initial) {
@@ -90,44 +75,35 @@ std::optional<PaletteColour> SystemColourDialog::Choose(HWND owner, PaletteColou
 
 CColourButton::~CColourButton() {
   if (popup_) DestroyWindow(popup_);
-  Detach();
 }
 
 bool CColourButton::Attach(HWND button) {
-  Detach();
-  if (!button || !SetWindowSubclass(button, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-    return false;
-  hwnd_ = button;
+  if (!Bind(button)) return false;
   const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
   SetWindowLongPtrW(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
   InvalidateRect(button, nullptr, FALSE);
   return true;
 }
 
-void CColourButton::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
-  hwnd_ = nullptr;
-}
-
 void CColourButton::SetColour(PaletteColour colour) {
   colour_ = colour & 0xFFFFFF;
-  if (hwnd_) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
+  if (hwnd()) {
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateWindow(hwnd());
   }
 }
 
 void CColourButton::Choose(PaletteColour colour) {
   SetColour(colour);
-  if (!hwnd_) return;
-  SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), kColourButtonChosen),
-               reinterpret_cast<LPARAM>(hwnd_));
+  if (!hwnd()) return;
+  SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd()), kColourButtonChosen),
+               reinterpret_cast<LPARAM>(hwnd()));
 }
 
 void CColourButton::Paint(HDC dc) {
-  Buffered(hwnd_, dc, [&](HDC buffer, const RECT& client) {
-    PaintParentBackground(hwnd_, buffer, client);
-    const bool active = hot_ || open_ || GetFocus() == hwnd_;
+  PaintBuffered(hwnd(), dc, [&](HDC buffer, const RECT& client) {
+    PaintParentBackground(hwnd(), buffer, client);
+    const bool active = hot_ || open_ || GetFocus() == hwnd();
     RECT body = client;
     InflateRect(&body, -1, -1);
     RoundBox(buffer, body, kFace, active ? kAccent : kEdge, 8);
@@ -135,7 +111,7 @@ void CColourButton::Paint(HDC dc) {
     RECT swatch{client.left + 6, client.top + 6, client.right - 6 - arrow_room, client.bottom - 6};
     if (swatch.right > swatch.left && swatch.bottom > swatch.top) {
       const PaletteColour c = colour();
-      FillBox(buffer, swatch, IsWindowEnabled(hwnd_) ? c : RGB(0x50, 0x55, 0x5E));
+      FillBox(buffer, swatch, IsWindowEnabled(hwnd()) ? c : RGB(0x50, 0x55, 0x5E));
       FrameBox(buffer, swatch, kSwatchEdge, 1);
     }
     const int cx = client.right - 6 - arrow_room / 2, cy = (client.top + client.bottom) / 2;
@@ -148,7 +124,7 @@ void CColourButton::Paint(HDC dc) {
 }
 
 void CColourButton::PaintPopup(HDC dc) {
-  Buffered(popup_, dc, [&](HDC buffer, const RECT& client) {
+  PaintBuffered(popup_, dc, [&](HDC buffer, const RECT& client) {
     FillBox(buffer, client, kGround);
     FrameBox(buffer, client, kEdge, 1);
     const int current = ColourPalette::IndexOf(colour());
@@ -177,13 +153,13 @@ void CColourButton::PaintPopup(HDC dc) {
 }
 
 void CColourButton::DropDown() {
-  if (open_ || !hwnd_ || !RegisterPopupClass()) return;
+  if (open_ || !hwnd() || !RegisterPopupClass()) return;
   RECT button{};
-  GetWindowRect(hwnd_, &button);
+  GetWindowRect(hwnd(), &button);
   const int width = ColourPalette::Width(), height = ColourPalette::Height();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT work = monitor.rcWork;
   int x = button.left, y = button.bottom + 2;
   if (y + height > work.bottom) y = button.top - height - 2;
@@ -191,7 +167,7 @@ void CColourButton::DropDown() {
   if (x < work.left) x = work.left;
 
   popup_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPopupClass, L"", WS_POPUP, x, y, width, height,
-                           GetAncestor(hwnd_, GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr);
+                           GetAncestor(hwnd(), GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!popup_) return;
   SetWindowLongPtrW(popup_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(popup_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PopupProc));
@@ -199,7 +175,7 @@ void CColourButton::DropDown() {
   result_ = ColourPalette::kNone;
   pressed_inside_ = false;
   open_ = true;
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(hwnd(), nullptr, FALSE);
   ShowWindow(popup_, SW_SHOWNA);
   UpdateWindow(popup_);
   SetCapture(popup_);
@@ -230,13 +206,13 @@ void CColourButton::DropDown() {
   popup_ = nullptr;
   if (GetCapture() == popup) ReleaseCapture();
   DestroyWindow(popup);
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
 
   const int result = result_;
   if (result >= 0 && result < ColourPalette::kColours) {
     Choose(ColourPalette::ColourAt(result));
   } else if (result == ColourPalette::kOther) {
-    if (auto chosen = dialog_.Choose(hwnd_ ? GetAncestor(hwnd_, GA_ROOT) : nullptr, colour())) Choose(*chosen);
+    if (auto chosen = dialog_.Choose(hwnd() ? GetAncestor(hwnd(), GA_ROOT) : nullptr, colour())) Choose(*chosen);
   }
 }
 
@@ -282,15 +258,10 @@ LRESULT CColourButton::OnPopupMessage(UINT message, WPARAM wparam, LPARAM lparam
   GetClientRect(popup_, &client);
   const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   const bool inside = PtInRect(&client, at);
+  if (HandlePaintMessage(popup_, message, wparam, [this](HDC dc) { PaintPopup(dc); }))
+    return message == WM_ERASEBKGND ? 1 : 0;
   switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PaintDc paint(popup_);
-      PaintPopup(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: PaintPopup(reinterpret_cast<HDC>(wparam)); return 0;
     case WM_MOUSEMOVE:
       if (inside) {
         const int hit = ColourPalette::HitTest(at.x, at.y);
@@ -326,26 +297,10 @@ LRESULT CColourButton::OnPopupMessage(UINT message, WPARAM wparam, LPARAM lparam
   return DefWindowProcW(popup_, message, wparam, lparam);
 }
 
-LRESULT CALLBACK CColourButton::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                             DWORD_PTR self) {
-  auto* button = reinterpret_cast<CColourButton*>(self);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
-    button->hwnd_ = nullptr;
-    return DefSubclassProc(window, message, wparam, lparam);
-  }
-  return button->OnMessage(message, wparam, lparam);
-}
-
 LRESULT CColourButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (HandlePaintMessage(hwnd(), message, wparam, [this](HDC dc) { Paint(dc); }))
+    return message == WM_ERASEBKGND ? 1 : 0;
   switch (message) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PaintDc paint(hwnd_);
-      Paint(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wparam)); return 0;
     case kReflectedDrawItem: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       Paint(item->hDC);
@@ -353,8 +308,8 @@ LRESULT CColourButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (!IsWindowEnabled(hwnd_)) return 0;
-      SetFocus(hwnd_);
+      if (!IsWindowEnabled(hwnd())) return 0;
+      SetFocus(hwnd());
       DropDown();
       return 0;
     case WM_LBUTTONUP: return 0;  // no click notification: a chosen colour is the notification
@@ -370,23 +325,23 @@ LRESULT CColourButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE:
       if (!hot_) {
         hot_ = true;
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
         TrackMouseEvent(&track);
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        InvalidateRect(hwnd(), nullptr, FALSE);
       }
       break;
     case WM_MOUSELEAVE:
       hot_ = false;
-      InvalidateRect(hwnd_, nullptr, FALSE);
+      InvalidateRect(hwnd(), nullptr, FALSE);
       break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:
-      InvalidateRect(hwnd_, nullptr, FALSE);
+      InvalidateRect(hwnd(), nullptr, FALSE);
       break;
     default: break;
   }
-  return DefSubclassProc(hwnd_, message, wparam, lparam);
+  return Default(message, wparam, lparam);
 }
 
 }  // namespace keyloom

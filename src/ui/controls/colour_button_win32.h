@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ui/controls/colour_palette.h"
+#include "ui/controls/subclass_win32.h"
 
 namespace keyloom {
 
@@ -35,17 +36,13 @@ class SystemColourDialog final : public ColourDialog {
   std::array<COLORREF, 16> custom_{};
 };
 
-class CColourButton {
+class CColourButton final : public Subclassed<CColourButton, 0x434F4C> {
  public:
   explicit CColourButton(ColourDialog& dialog) : dialog_(dialog) {}
   ~CColourButton();
-  CColourButton(const CColourButton&) = delete;
-  CColourButton& operator=(const CColourButton&) = delete;
 
   // Takes over a push button and draws it itself.
   bool Attach(HWND button);
-  void Detach();
-  HWND hwnd() const { return hwnd_; }
 
   // The button's colour, or its automatic colour while none was set.
   PaletteColour colour() const { return colour_.value_or(automatic_); }
@@ -63,8 +60,7 @@ class CColourButton {
   int highlighted() const { return highlight_; }
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                       DWORD_PTR self);
+  friend Subclassed;
   static LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnPopupMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -75,7 +71,6 @@ class CColourButton {
   void Choose(PaletteColour colour);
 
   ColourDialog& dialog_;
-  HWND hwnd_ = nullptr;
   std::optional<PaletteColour> colour_;
   PaletteColour automatic_ = 0;
   std::u16string other_text_ = u"Other...";

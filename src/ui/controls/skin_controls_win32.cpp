@@ -1,7 +1,5 @@
 #include "ui/controls/skin_controls_win32.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <string>
 
@@ -10,24 +8,6 @@
 namespace keyloom {
 
 namespace {
-
-constexpr UINT_PTR kPictureSubclass = 0x504943;  // 'PIC'
-constexpr UINT_PTR kLabelSubclass = 0x4C424C;    // 'LBL'
-constexpr UINT_PTR kComboSubclass = 0x434D42;    // 'CMB'
-
-// Paints a whole client area off screen, then copies it at once.
-template <typename Draw>
-void Buffered(HWND window, HDC dc, Draw draw) {
-  RECT client{};
-  GetClientRect(window, &client);
-  if (client.right <= 0 || client.bottom <= 0) return;
-  MemoryDc buffer(dc);
-  GdiBitmap surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (!buffer || !surface) return;
-  SelectedObject target(buffer.get(), surface.get());
-  draw(buffer.get(), client);
-  BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
-}
 
 HFONT FontOf(HWND window) {
   auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
@@ -59,31 +39,22 @@ HBRUSH ColourSkinField(HDC dc, HBRUSH field_brush) {
 // ---- picture ----------------------------------------------------------------
 
 bool CPictureControl::Attach(HWND control, bool clickable) {
-  Detach();
-  if (!control || !SetWindowSubclass(control, SubclassProc, kPictureSubclass, reinterpret_cast<DWORD_PTR>(this)))
-    return false;
-  hwnd_ = control;
   clickable_ = clickable;
-  return true;
-}
-
-void CPictureControl::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kPictureSubclass);
-  hwnd_ = nullptr;
+  return Bind(control);
 }
 
 void CPictureControl::SetPicture(HBITMAP picture) {
   if (picture == picture_) return;
   picture_ = picture;
-  if (hwnd_ && IsWindowVisible(hwnd_)) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
+  if (hwnd() && IsWindowVisible(hwnd())) {
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateWindow(hwnd());
   }
 }
 
 void CPictureControl::Paint(HDC dc) {
-  Buffered(hwnd_, dc, [&](HDC buffer, const RECT& client) {
-    PaintParentBackground(hwnd_, buffer, client);
+  PaintBuffered(hwnd(), dc, [&](HDC buffer, const RECT& client) {
+    PaintParentBackground(hwnd(), buffer, client);
     if (!picture_) return;
     MemoryDc source(dc);
     SelectedObject selected(source.get(), picture_);
@@ -93,122 +64,83 @@ void CPictureControl::Paint(HDC dc) {
   });
 }
 
-LRESULT CALLBACK CPictureControl::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                               DWORD_PTR data) {
-  auto* self = reinterpret_cast<CPictureControl*>(data);
+LRESULT CPictureControl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (HandlePaintMessage(hwnd(), message, wparam, [this](HDC dc) { Paint(dc); }))
+    return message == WM_ERASEBKGND ? 1 : 0;
   switch (message) {
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(window, SubclassProc, kPictureSubclass);
-      self->hwnd_ = nullptr;
-      break;
     case WM_NCHITTEST:
-      if (self->clickable_) return HTCLIENT;
+      if (clickable_) return HTCLIENT;
       break;
     case WM_SETCURSOR:
-      if (self->clickable_) {
+      if (clickable_) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (!self->clickable_) break;
-      SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED),
-                   reinterpret_cast<LPARAM>(window));
+      if (!clickable_) break;
+      SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd()), STN_CLICKED),
+                   reinterpret_cast<LPARAM>(hwnd()));
       return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PaintDc paint(window);
-      self->Paint(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: self->Paint(reinterpret_cast<HDC>(wparam)); return 0;
     default: break;
   }
-  return DefSubclassProc(window, message, wparam, lparam);
+  return Default(message, wparam, lparam);
 }
 
 // ---- label ------------------------------------------------------------------
 
 bool CTextLabel::Attach(HWND control, HFONT font) {
-  Detach();
-  if (!control || !SetWindowSubclass(control, SubclassProc, kLabelSubclass, reinterpret_cast<DWORD_PTR>(this)))
-    return false;
-  hwnd_ = control;
   font_ = font;
-  return true;
-}
-
-void CTextLabel::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kLabelSubclass);
-  hwnd_ = nullptr;
+  return Bind(control);
 }
 
 void CTextLabel::Paint(HDC dc) {
-  Buffered(hwnd_, dc, [&](HDC buffer, RECT client) {
-    PaintParentBackground(hwnd_, buffer, client);
-    SelectedObject font(buffer, font_ ? font_ : FontOf(GetParent(hwnd_)));
+  PaintBuffered(hwnd(), dc, [&](HDC buffer, RECT client) {
+    PaintParentBackground(hwnd(), buffer, client);
+    SelectedObject font(buffer, font_ ? font_ : FontOf(GetParent(hwnd())));
     SetBkMode(buffer, TRANSPARENT);
     SetTextColor(buffer, skin_look::kLabel);
     // Written as the skin writes its picture labels: capitals, spaced.
-    std::wstring text = WindowText(hwnd_);
+    std::wstring text = WindowText(hwnd());
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     SetTextCharacterExtra(buffer, 1);
     DrawTextW(buffer, text.c_str(), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   });
 }
 
-LRESULT CALLBACK CTextLabel::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                          DWORD_PTR data) {
-  auto* self = reinterpret_cast<CTextLabel*>(data);
+LRESULT CTextLabel::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (HandlePaintMessage(hwnd(), message, wparam, [this](HDC dc) { Paint(dc); }))
+    return message == WM_ERASEBKGND ? 1 : 0;
   switch (message) {
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(window, SubclassProc, kLabelSubclass);
-      self->hwnd_ = nullptr;
-      break;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PaintDc paint(window);
-      self->Paint(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: self->Paint(reinterpret_cast<HDC>(wparam)); return 0;
     case WM_SETTEXT: {
-      const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
-      InvalidateRect(window, nullptr, FALSE);
+      const LRESULT result = Default(message, wparam, lparam);
+      InvalidateRect(hwnd(), nullptr, FALSE);
       return result;
     }
     default: break;
   }
-  return DefSubclassProc(window, message, wparam, lparam);
+  return Default(message, wparam, lparam);
 }
 
 // ---- combo box --------------------------------------------------------------
 
 bool CSkinCombo::Attach(HWND combo) {
-  Detach();
-  if (!combo || !SetWindowSubclass(combo, SubclassProc, kComboSubclass, reinterpret_cast<DWORD_PTR>(this)))
-    return false;
-  hwnd_ = combo;
   field_brush_ = GdiBrush(CreateSolidBrush(skin_look::kField));
   list_brush_ = GdiBrush(CreateSolidBrush(skin_look::kList));
+  if (!Bind(combo)) return false;
   InvalidateRect(combo, nullptr, FALSE);
   return true;
-}
-
-void CSkinCombo::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kComboSubclass);
-  hwnd_ = nullptr;
 }
 
 void CSkinCombo::Paint(HDC dc) {
   COMBOBOXINFO info{};
   info.cbSize = sizeof(info);
-  GetComboBoxInfo(hwnd_, &info);
-  const bool has_edit = info.hwndItem && info.hwndItem != hwnd_;
-  Buffered(hwnd_, dc, [&](HDC buffer, RECT client) {
-    PaintParentBackground(hwnd_, buffer, client);
-    const bool focused = GetFocus() == hwnd_ || (has_edit && GetFocus() == info.hwndItem);
+  GetComboBoxInfo(hwnd(), &info);
+  const bool has_edit = info.hwndItem && info.hwndItem != hwnd();
+  PaintBuffered(hwnd(), dc, [&](HDC buffer, RECT client) {
+    PaintParentBackground(hwnd(), buffer, client);
+    const bool focused = GetFocus() == hwnd() || (has_edit && GetFocus() == info.hwndItem);
     {
       GdiBrush face(CreateSolidBrush(skin_look::kField));
       GdiPen edge(CreatePen(PS_SOLID, 1, focused ? skin_look::kFieldFocus : skin_look::kFieldEdge));
@@ -218,14 +150,14 @@ void CSkinCombo::Paint(HDC dc) {
     const int arrow_width = info.rcButton.right > info.rcButton.left ? info.rcButton.right - info.rcButton.left : 18;
     DrawArrow(buffer, client.right - arrow_width / 2 - 2, (client.top + client.bottom) / 2, skin_look::kText);
     if (has_edit) return;  // the edit field draws its own text
-    const int selected = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+    const int selected = static_cast<int>(SendMessageW(hwnd(), CB_GETCURSEL, 0, 0));
     if (selected < 0) return;
-    const int length = static_cast<int>(SendMessageW(hwnd_, CB_GETLBTEXTLEN, selected, 0));
+    const int length = static_cast<int>(SendMessageW(hwnd(), CB_GETLBTEXTLEN, selected, 0));
     if (length <= 0) return;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(hwnd_, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(hwnd(), CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length));
-    SelectedObject font(buffer, FontOf(hwnd_));
+    SelectedObject font(buffer, FontOf(hwnd()));
     SetBkMode(buffer, TRANSPARENT);
     SetTextColor(buffer, skin_look::kText);
     RECT box{client.left + 10, client.top, client.right - arrow_width - 4, client.bottom};
@@ -234,21 +166,17 @@ void CSkinCombo::Paint(HDC dc) {
 }
 
 LRESULT CSkinCombo::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (HandlePaintMessage(hwnd(), message, wparam, [this](HDC dc) { Paint(dc); }))
+    return message == WM_ERASEBKGND ? 1 : 0;
   switch (message) {
-    case WM_CTLCOLOREDIT: return reinterpret_cast<LRESULT>(ColourSkinField(reinterpret_cast<HDC>(wparam), field_brush_.get()));
+    case WM_CTLCOLOREDIT:
+      return reinterpret_cast<LRESULT>(ColourSkinField(reinterpret_cast<HDC>(wparam), field_brush_.get()));
     case WM_CTLCOLORLISTBOX: {
       auto dc = reinterpret_cast<HDC>(wparam);
       SetTextColor(dc, skin_look::kText);
       SetBkColor(dc, skin_look::kList);
       return reinterpret_cast<LRESULT>(list_brush_.get());
     }
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PaintDc paint(hwnd_);
-      Paint(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wparam)); return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case CB_SETCURSEL:
@@ -256,24 +184,13 @@ LRESULT CSkinCombo::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONUP:
     case WM_KEYDOWN: {
       // The combo may draw its face at once with its own look; ours follows.
-      const LRESULT result = DefSubclassProc(hwnd_, message, wparam, lparam);
-      InvalidateRect(hwnd_, nullptr, FALSE);
+      const LRESULT result = Default(message, wparam, lparam);
+      InvalidateRect(hwnd(), nullptr, FALSE);
       return result;
     }
     default: break;
   }
-  return DefSubclassProc(hwnd_, message, wparam, lparam);
-}
-
-LRESULT CALLBACK CSkinCombo::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                          DWORD_PTR data) {
-  auto* self = reinterpret_cast<CSkinCombo*>(data);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, SubclassProc, kComboSubclass);
-    self->hwnd_ = nullptr;
-    return DefSubclassProc(window, message, wparam, lparam);
-  }
-  return self->OnMessage(message, wparam, lparam);
+  return Default(message, wparam, lparam);
 }
 
 }  // namespace keyloom

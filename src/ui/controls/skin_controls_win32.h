@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ui/controls/gdi_win32.h"
+#include "ui/controls/subclass_win32.h"
 
 namespace keyloom {
 
@@ -23,23 +24,16 @@ inline constexpr COLORREF kList = RGB(0x1B, 0x1E, 0x24);
 // A static that shows a picture (not owned) at its top-left corner and, when
 // clickable, tells its parent of a click with WM_COMMAND / STN_CLICKED (a
 // double click counts as a click).
-class CPictureControl {
+class CPictureControl final : public Subclassed<CPictureControl, 0x504943> {
  public:
-  CPictureControl() = default;
-  ~CPictureControl() { Detach(); }
-  CPictureControl(const CPictureControl&) = delete;
-  CPictureControl& operator=(const CPictureControl&) = delete;
-
   bool Attach(HWND control, bool clickable);
-  void Detach();
-  HWND hwnd() const { return hwnd_; }
   void SetPicture(HBITMAP picture);
   HBITMAP picture() const { return picture_; }
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  friend Subclassed;
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint(HDC dc);
-  HWND hwnd_ = nullptr;
   HBITMAP picture_ = nullptr;
   bool clickable_ = false;
 };
@@ -47,42 +41,27 @@ class CPictureControl {
 // A static whose window text is drawn as the skin's picture labels are (in
 // capitals, spaced, in the label colour), left aligned and centred
 // vertically, on the parent's background.
-class CTextLabel {
+class CTextLabel final : public Subclassed<CTextLabel, 0x4C424C> {
  public:
-  CTextLabel() = default;
-  ~CTextLabel() { Detach(); }
-  CTextLabel(const CTextLabel&) = delete;
-  CTextLabel& operator=(const CTextLabel&) = delete;
-
   bool Attach(HWND control, HFONT font);
-  void Detach();
-  HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  friend Subclassed;
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint(HDC dc);
-  HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
 };
 
 // A combo box (drop-down list, or with an edit field) drawn dark: its closed
 // face, its list and its edit field. The combo's own behaviour is unchanged.
-class CSkinCombo {
+class CSkinCombo final : public Subclassed<CSkinCombo, 0x434D42> {
  public:
-  CSkinCombo() = default;
-  ~CSkinCombo() { Detach(); }
-  CSkinCombo(const CSkinCombo&) = delete;
-  CSkinCombo& operator=(const CSkinCombo&) = delete;
-
   bool Attach(HWND combo);
-  void Detach();
-  HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  friend Subclassed;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint(HDC dc);
-  HWND hwnd_ = nullptr;
   GdiBrush field_brush_;
   GdiBrush list_brush_;
 };

@@ -47,23 +47,13 @@ void ColourColumns(KeyFrame& f, ColourOf colour_of) {
   }
 }
 
-template <typename ColourOf>
-void ColourRows(KeyFrame& f, ColourOf colour_of) {
-  const Layout& layout = TheLayout();
-  for (int r = 0; r < kGridRows; ++r) {
-    const int32_t value = FrameValue(colour_of(r));
-    for (int k = 0; k < kGridColumns; ++k)
-      if (const int slot = layout.grid[r][k]; slot >= 0) f[slot] = value;
-  }
-}
-
-template <typename ColourOf>
-void ColourRings(KeyFrame& f, ColourOf colour_of) {
-  const Layout& layout = TheLayout();
-  for (int r = 0; r < kRingCount; ++r) {
-    const int32_t value = FrameValue(colour_of(r));
-    for (int i = 0; i < kRingWidth; ++i)
-      if (const int slot = layout.rings[r][i]; slot >= 0) f[slot] = value;
+// Colours every key of group g (a grid row, a ring) with colour_of(g).
+template <typename Groups, typename ColourOf>
+void ColourGroups(KeyFrame& f, const Groups& groups, ColourOf colour_of) {
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const int32_t value = FrameValue(colour_of(static_cast<int>(g)));
+    for (const int slot : groups[g])
+      if (slot >= 0) f[slot] = value;
   }
 }
 
@@ -200,7 +190,7 @@ void LightingPreview::Static(const LightingState& s, KeyFrame& f) {
     if (n <= 12) n = 170;
     index[r] = n;
   }
-  ColourRings(f, [&](int r) { return kPalette[index[r]]; });
+  ColourGroups(f, TheLayout().rings, [&](int r) { return kPalette[index[r]]; });
 }
 
 void LightingPreview::Sparkle(const LightingState& s, KeyFrame& f) {
@@ -253,7 +243,7 @@ void LightingPreview::CellWave(const LightingState& s, KeyFrame& f) {
 void LightingPreview::RowWave(const LightingState& s, KeyFrame& f) {
   int& phase = PhaseOf(PreviewStep::kRowWave);
   phase = AdvancePhase(phase, 3, kPaletteSize, s.direction);
-  ColourRows(f, [&](int r) {
+  ColourGroups(f, TheLayout().grid, [&](int r) {
     const int index = (phase + 24 * r) % kPaletteSize;
     return s.colourful ? kPalette[index] : ScaleColour(s.colour, kRowRamp[index]);
   });
@@ -262,7 +252,7 @@ void LightingPreview::RowWave(const LightingState& s, KeyFrame& f) {
 void LightingPreview::RingWave(const LightingState& s, KeyFrame& f) {
   int& phase = PhaseOf(PreviewStep::kRingWave);
   phase = AdvancePhase(phase, 2, kPaletteSize, s.direction);
-  ColourRings(f, [&](int r) {
+  ColourGroups(f, TheLayout().rings, [&](int r) {
     const int index = (phase + 21 * (r + 1)) % kPaletteSize;
     return s.colourful ? kPalette[index] : ScaleColour(s.colour, kRingRamp[index]);
   });
