@@ -66,12 +66,30 @@ void LightingPanelLogic::Refresh() {
 }
 
 void LightingPanelLogic::ReloadUserModes(bool send) {
+  ctx_.user_data.LoadUserMode(ctx_.lighting, ctx_.base_flags, ctx_.commands, send);
+  ShowUserModes();
+}
+
+void LightingPanelLogic::ShowUserModes() {
   std::vector<std::u16string> names;
   for (int m = 0; m < kUserModeCount; ++m) names.push_back(ctx_.user_data.ReadUserModeName(profile(), m));
   view_.SetUserModeNames(names);
-  ctx_.user_data.LoadUserMode(ctx_.lighting, ctx_.base_flags, ctx_.commands, send);
   ShowUserModeControls();
   ShowPerKeyColoursInPerKeyMode();
+}
+
+void LightingPanelLogic::ResetToDefaults() {
+  const int position = ctx_.lighting.modes.PositionOfMode(1);
+  if (position >= 0) {
+    view_.SelectMode(position);
+    OnModeChosen(position);
+  }
+  LightingState& s = state();
+  s.colour = kWhite;
+  s.colourful = true;
+  view_.SetColourButton(kColourButton, kWhite);
+  view_.SetColourButton(kReactionButton, kWhite);
+  ShowColourful();
 }
 
 void LightingPanelLogic::ShowDirection(int mode) {

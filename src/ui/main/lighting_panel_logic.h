@@ -72,6 +72,12 @@ class LightingPanelLogic {
   // user mode loaded (and its colours sent when `send`), its controls, and
   // in the per-key mode the key buttons.
   void ReloadUserModes(bool send);
+  // The same after someone else loaded the user mode: names, controls, keys.
+  void ShowUserModes();
+  // Restoring defaults with the lighting view on, before the default record
+  // is written: mode 1 picked as in the list, the colour white and the
+  // colourful marks set.
+  void ResetToDefaults();
 
   // Handlers; each returns nothing and reports nothing.
   void OnModeChosen(int position);

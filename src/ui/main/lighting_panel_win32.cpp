@@ -235,13 +235,10 @@ bool CLightingPanel::HandleParentMessage(UINT message, WPARAM wparam, LPARAM lpa
       logic_.OnSlider(static_cast<uint16_t>(wparam), static_cast<int>(lparam));
       result = 0;
       return true;
-    case WM_COMMAND: {
-      const auto id = static_cast<uint16_t>(LOWORD(wparam));
-      if (!FindControl(id) || lparam == 0) return false;
-      OnCommand(id, HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_COMMAND:
+      if (lparam == 0 || !OnCommand(LOWORD(wparam), HIWORD(wparam))) return false;
       result = 0;
       return true;
-    }
     case WM_CTLCOLOREDIT: {
       const auto id = static_cast<uint16_t>(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
       if (id != kRed && id != kGreen && id != kBlue) return false;
@@ -253,9 +250,12 @@ bool CLightingPanel::HandleParentMessage(UINT message, WPARAM wparam, LPARAM lpa
   }
 }
 
-void CLightingPanel::OnCommand(uint16_t id, WORD code, HWND hwnd) {
-  if (updating_) return;
+bool CLightingPanel::OnCommand(int control_id, int code) {
+  const auto id = static_cast<uint16_t>(control_id);
   const Control* c = FindControl(id);
+  HWND hwnd = control(id);
+  if (!c || !hwnd) return false;
+  if (updating_) return true;
   switch (c->kind) {
     case ControlKind::kModeList:
       if (code == CBN_SELCHANGE) logic_.OnModeChosen(static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)));
@@ -271,7 +271,7 @@ void CLightingPanel::OnCommand(uint16_t id, WORD code, HWND hwnd) {
       if (code == STN_CLICKED || code == STN_DBLCLK) logic_.OnPictureClicked(id);
       break;
     case ControlKind::kColourButton:
-      if (code == kColourButtonChosen) logic_.OnColourChosen(id, colour_buttons_[id]->colour());
+      if (code == kColourButtonChosen) logic_.OnColourChosen(id, colour_buttons_.at(id)->colour());
       break;
     case ControlKind::kNumberBox:
       if (code == EN_CHANGE) logic_.OnNumberTextChanged(id, TextOf(hwnd));
@@ -280,6 +280,7 @@ void CLightingPanel::OnCommand(uint16_t id, WORD code, HWND hwnd) {
     case ControlKind::kLabel:
       break;
   }
+  return true;
 }
 
 // ---- view ---------------------------------------------------------------------

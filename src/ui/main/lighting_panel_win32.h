@@ -61,6 +61,8 @@ class CLightingPanel final : private LightingPanelView {
   // A message of the parent concerning the panel's controls; true when it
   // was handled, with its result.
   bool HandleParentMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // A command (WM_COMMAND) from a control: true when the control is the panel's.
+  bool OnCommand(int control_id, int notification);
 
   HWND control(uint16_t id) const;
   // The picture a control shows (pictures and sliders), for tests.
@@ -71,7 +73,6 @@ class CLightingPanel final : private LightingPanelView {
  private:
   static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   HWND CreateControl(const panel::Control& c, HFONT font);
-  void OnCommand(uint16_t id, WORD code, HWND control);
   std::u16string LightText(std::u16string_view key) const;
 
   // LightingPanelView

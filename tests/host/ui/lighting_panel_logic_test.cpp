@@ -435,6 +435,21 @@ TEST(LightingPanel, TheViewSwitch) {
   EXPECT_TRUE(p.Sent().empty());
 }
 
+TEST(LightingPanel, RestoringDefaultsPicksTheFirstModeWithWhiteAndColourful) {
+  Panel p;
+  p.ChooseMode(20);
+  p.logic.OnColourChosen(kColourButton, 0x00FF00);
+  p.Reset();
+  p.logic.ResetToDefaults();
+  EXPECT_EQ(p.Sent(), (std::vector<std::string>{"begin", "params@0=01", "params@4=00", "end"}));
+  EXPECT_TRUE(p.view.Has("select 0"));
+  EXPECT_EQ(p.view.colours[kColourButton], kWhite);
+  EXPECT_EQ(p.view.colours[kReactionButton], kWhite);
+  EXPECT_EQ(p.view.pictures[kColourfulPicture], "sjsdown.bmp");
+  EXPECT_TRUE(p.lighting.state.colourful);
+  EXPECT_EQ(p.lighting.state.mode, 1);
+}
+
 TEST(LightingPanel, AModeTheKeyboardChangedItselfTakesTheKeysAlong) {
   Panel p;
   p.ChooseMode(5);
