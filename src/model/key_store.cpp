@@ -12,9 +12,9 @@ void InitKeyRecords(std::span<uint8_t> records) {
     r.sub = id;
     StoreKeyRecord(r, records.subspan(key_index * kKeyRecordBytes).first<kKeyRecordBytes>());
   };
-  for (int n = 1; n <= kGKeyCount; ++n) {
-    set_id(kKeyIndexG1 + n - 1, static_cast<uint16_t>(kGKeyIdBase + n));
-    set_id(kKeyIndexReservedG1 + n - 1, static_cast<uint16_t>(kReservedGKeyIdBase + n));
+  for (int n = 0; n < kGKeyCount; ++n) {
+    set_id(kKeyIndexG1 + n, GKeyIdOfKeyIndex(kKeyIndexG1 + n));
+    set_id(kKeyIndexReservedG1 + n, GKeyIdOfKeyIndex(kKeyIndexReservedG1 + n));
   }
 }
 

@@ -327,6 +327,14 @@ int GKeyNumber(KeyCode code) {
   return (code >= kCodeG1 && code < kCodeG1 + kGKeyCount) ? code - kCodeG1 + 1 : 0;
 }
 
+uint16_t GKeyIdOfKeyIndex(uint32_t key_index) {
+  if (key_index >= kKeyIndexG1 && key_index < kKeyIndexG1 + kGKeyCount)
+    return static_cast<uint16_t>(kGKeyIdBase + key_index - kKeyIndexG1 + 1);
+  if (key_index >= kKeyIndexReservedG1 && key_index < kKeyIndexReservedG1 + kGKeyCount)
+    return static_cast<uint16_t>(kReservedGKeyIdBase + key_index - kKeyIndexReservedG1 + 1);
+  return 0;
+}
+
 std::vector<std::u16string_view> ModelTextKeys() {
   std::vector<std::u16string_view> keys;
   for (const KeyRow& row : kKeyTable) {

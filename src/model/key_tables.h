@@ -148,6 +148,10 @@ inline constexpr uint16_t kKeyIndexReservedG1 = 265;
 inline constexpr uint16_t kReservedGKeyIdBase = 0x1300;
 // The G-key number 1..9 of a code, or 0 when it is no G key.
 int GKeyNumber(KeyCode code);
+// The G-key id a record of key index 256..273 carries in its sub field
+// (0x301..0x309, then the reserved bank's 0x1301..0x1309); 0 for any other
+// key index.
+uint16_t GKeyIdOfKeyIndex(uint32_t key_index);
 
 // Every text key this module and the key store look up, for checks of the
 // language files.

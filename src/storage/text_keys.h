@@ -9,7 +9,7 @@
 
 namespace keyloom {
 
-inline constexpr std::array<std::u16string_view, 66> kTextKeys = {
+inline constexpr std::array<std::u16string_view, 74> kTextKeys = {
     // Main window and tray
     u"MAIN_CAPTION", u"MAIN_HELP_PROMPT", u"MAIN_CLOSE_PROMPT", u"MAIN_MINIMIZE_PROMPT",
     u"MAIN_MENU_PROMPT", u"KEYBOARD_TRAY_DESC", u"MAIN_APPLY_PROMPT", u"MAIN_SWITCH_COLOR_TEXT",
@@ -33,7 +33,8 @@ inline constexpr std::array<std::u16string_view, 66> kTextKeys = {
     u"COMPOSITE_PROMPT_OSK", u"MACRO_KEYS_TISHI", u"MACRO_ACTION_TISHI", u"MACRO_DELAY_MS",
     u"MACRO_NEW_PREFIX", u"MACRO_ERR_MAX", u"MACRO_ACTION_RECORD", u"MACRO_ACTION_STOP_RECORD",
     u"MACRO_ACTION_RECORD_DELAY", u"MACRO_ACTION_CLEAR_CONFIRM", u"MACRO_ACTION_ERR_DELAY_MAX",
-    u"MACRO_ACTION_ERR_MODIFY",
+    u"MACRO_ACTION_ERR_MODIFY", u"MACRO_MENU_UNDO", u"MACRO_MENU_REDO", u"MACRO_MENU_TOP", u"MACRO_MENU_UP",
+    u"MACRO_MENU_DOWN", u"MACRO_MENU_BOTTOM", u"MACRO_MENU_DELETE", u"MACRO_MENU_CLEAR",
 };
 
 // Keys of section "LIGHT".

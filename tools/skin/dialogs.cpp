@@ -19,7 +19,7 @@ FaceFn Button(const Fonts& f, std::string label, Glyph g, ButtonStyle style = Bu
 
 // ---- Key editor -------------------------------------------------------------
 
-enum Page { kKeyPage, kMacroPage, kMediaPage, kFunctionPage };
+enum Page { kNoPage = -1, kKeyPage, kMacroPage, kMediaPage, kFunctionPage };
 
 struct PageInfo {
   const char* file_prefix;
@@ -59,6 +59,39 @@ FaceFn MacroButton(const Fonts& f, std::string label, Glyph g) {
   };
 }
 
+// The single-key page's keyboard/mouse switch: two toggles whose captions
+// (language texts) the buttons draw; the chosen one shows selected.
+FaceFn KeyPageToggle() {
+  return [](Canvas& c, const Rect& r, const PictureContext& ctx) {
+    if (ctx.page != kKeyPage) return;
+    const Look look = ctx.look == Look::kDown ? Look::kSelected : ctx.look;
+    const Rect body = r.Inset(1, 1);
+    Colour fill = Hex(0x22252C), edge = Hex(0x3A404B);
+    if (look == Look::kOver) edge = kAccent;
+    if (look == Look::kSelected) fill = Hex(0x1A4766), edge = kAccent;
+    c.FillRoundRect(body, 6.f, Paint(fill));
+    c.StrokeRoundRect(body, 6.f, 1.f, edge);
+    // A dot that fills when chosen.
+    const float cx = body.x + 16.f, cy = body.y + body.h / 2.f;
+    c.FillCircle(cx, cy, 6.f, look == Look::kSelected ? kAccent : Hex(0x111318));
+    c.StrokeCircle(cx, cy, 6.f, 1.2f, look == Look::kSelected ? kAccent : Hex(0x5A616D));
+  };
+}
+
+// The record-delay check box of the macro page: a box, ticked in the
+// selected (pressed) look.
+FaceFn MacroCheck() {
+  return [](Canvas& c, const Rect& r, const PictureContext& ctx) {
+    if (ctx.page != kMacroPage) return;
+    const Rect box{r.x + 1, r.y + (r.h - 16) / 2, 16, 16};
+    const bool ticked = ctx.look == Look::kDown;
+    const bool disabled = ctx.look == Look::kDisabled;
+    c.FillRoundRect(box, 3.f, Paint(ticked ? kAccentDeep : kField));
+    c.StrokeRoundRect(box, 3.f, 1.f, ticked || ctx.look == Look::kOver ? kAccent : Hex(disabled ? 0x2A2E37 : 0x5A616D));
+    if (ticked) DrawGlyph(c, Glyph::kCheck, box.x + 8.f, box.y + 8.f, 12.f, Hex(0xFFFFFF), 1.8f);
+  };
+}
+
 // Buttons that the macro-only form disables.
 FaceFn KeyPageOnly(const Fonts& f, std::string label, Glyph g) {
   return [&f, label, g](Canvas& c, const Rect& r, const PictureContext& ctx) {
@@ -82,6 +115,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
   }
   // The page's banner: its symbol, name and what to do.
   d.Add("CONTROL_MASK", {20, 102, 520, 54}, [&f](Canvas& c, const Rect& r, const PictureContext& ctx) {
+    if (ctx.page < 0) return;
     const PageInfo& p = kPages[ctx.page];
     c.FillCircle(r.x + 27.f, r.y + r.h / 2.f, 19.f, kAccentDim);
     DrawGlyph(c, p.glyph, r.x + 27.f, r.y + r.h / 2.f, 20.f, kAccent, 1.7f);
@@ -89,8 +123,12 @@ Dialog BuildKeyEditor(const Fonts& f) {
     f.regular.Draw(c, p.hint, r.x + 56, r.y + 41, 10.f, kMuted);
   });
 
-  // Single-key page.
+  // Single-key page: the keyboard/mouse switch, then the captured key or,
+  // with the switch on mouse, the mouse actions.
+  d.Add("FUNC_KEY_KEYBOARD", {120, 186, 158, 32}, KeyPageToggle());
+  d.Add("FUNC_KEY_MOUSE", {282, 186, 158, 32}, KeyPageToggle());
   d.Add("FUNC_KEY_INPUT", {120, 232, 320, 30});
+  d.Add("FUNC_MOUSE_SELECT", {120, 232, 320, 200});
   // Media and function pages.
   d.Add("FUNC_MEDIA_SELECT", {32, 176, 496, 196});
   d.Add("FUNC_FUNCTION_SELECT", {32, 176, 496, 196});
@@ -100,7 +138,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
   d.Add("FUNC_MACRO_DELETE", {136, 212, 100, 30}, MacroButton(f, "Delete", Glyph::kTrash));
   d.Add("FUNC_MACRO_CYCLES_PROMPT", {32, 258, 120, 20});
   d.Add("FUNC_MACRO_CYCLES", {160, 256, 76, 24});
-  d.Add("FUNC_MACRO_RECORD_DELAY", {32, 290, 18, 20});
+  d.Add("FUNC_MACRO_RECORD_DELAY", {32, 290, 18, 20}, MacroCheck());
   d.Add("FUNC_MACRO_RECORD_DELAY2", {54, 290, 182, 20});
   // The record button's caption (Record / Stop) is drawn by the button.
   d.Add("FUNC_MACRO_RECORD", {32, 326, 204, 40}, [&f](Canvas& c, const Rect& r, const PictureContext& ctx) {
@@ -108,7 +146,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
     DrawButton(c, f, r, "", Glyph::kNone, ctx.look);
     c.FillCircle(r.x + 22.f, r.y + r.h / 2.f, 6.f, ctx.look == Look::kDisabled ? Hex(0x5A3A3C) : kDanger);
   });
-  d.Add("FUNC_MACRO_LIST2", {250, 176, 212, 196});
+  d.Add("FUNC_MACRO_LIST2", {248, 176, 238, 196});
   const struct {
     const char* key;
     Glyph glyph;
@@ -116,7 +154,7 @@ Dialog BuildKeyEditor(const Fonts& f) {
   } tools[] = {{"FUNC_MACRO_UP_TOP", Glyph::kToTop, 176},    {"FUNC_MACRO_UP", Glyph::kUp, 208},
                {"FUNC_MACRO_DOWN", Glyph::kDown, 240},       {"FUNC_MACRO_DOWN_BOTTOM", Glyph::kToBottom, 272},
                {"FUNC_MACRO_DELETE2", Glyph::kMinus, 310},   {"FUNC_MACRO_CLEAR", Glyph::kBroom, 342}};
-  for (const auto& t : tools) d.Add(t.key, {472, t.y, 36, 30}, MacroButton(f, "", t.glyph));
+  for (const auto& t : tools) d.Add(t.key, {494, t.y, 36, 30}, MacroButton(f, "", t.glyph));
 
   // Bottom bar.
   d.Add("CONTROL_OSK", {20, 390, 44, 36}, Button(f, "", Glyph::kKeyboard));
@@ -191,6 +229,9 @@ FileSet KeyEditorFiles(const Fonts& f) {
   const Dialog d = BuildKeyEditor(f);
   FileSet out;
   AddWindowFiles(out, d);
+  // The background shows wherever a control is hidden, so it carries no
+  // page's controls; the page pictures do.
+  out["Skins/" + d.screen[0].second] = EncodeJpeg(Render(d, {Look::kNormal, kNoPage, false}), kJpegQuality);
   const std::pair<const char*, Look> looks[] = {
       {"normal", Look::kNormal}, {"over", Look::kOver}, {"down", Look::kDown}, {"disable", Look::kDisabled}};
   for (int page = 0; page < 4; ++page)

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "ui/controls/reflect_win32.h"
+#include "ui/controls/window_text_win32.h"
 
 namespace keyloom {
 
@@ -13,13 +14,6 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x504E47;  // 'PNG'
 constexpr UINT_PTR kToolId = 1;
 constexpr int kTooltipDelayMs = 300;
-
-std::u16string WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-  GetWindowTextW(window, buffer.data(), length + 1);
-  return FromWide(buffer.data());
-}
 }  // namespace
 
 CPngButton::~CPngButton() { Detach(); }
