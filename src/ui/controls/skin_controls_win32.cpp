@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text.h"
 #include "ui/controls/picture_win32.h"
+#include "ui/controls/window_text_win32.h"
 
 namespace keyloom {
 
@@ -12,12 +14,6 @@ namespace {
 HFONT FontOf(HWND window) {
   auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
   return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 void DrawArrow(HDC dc, int cx, int cy, COLORREF colour) {
@@ -102,10 +98,10 @@ void CTextLabel::Paint(HDC dc) {
     SetBkMode(buffer, TRANSPARENT);
     SetTextColor(buffer, skin_look::kLabel);
     // Written as the skin writes its picture labels: capitals, spaced.
-    std::wstring text = WindowText(hwnd());
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    std::u16string text = WindowText(hwnd());
+    CharUpperBuffW(reinterpret_cast<wchar_t*>(text.data()), static_cast<DWORD>(text.size()));
     SetTextCharacterExtra(buffer, 1);
-    DrawTextW(buffer, text.c_str(), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    DrawTextW(buffer, AsWide(text), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   });
 }
 

@@ -8,6 +8,7 @@
 #include "storage/skin_layout.h"
 #include "ui/controls/picture_win32.h"
 #include "ui/controls/slider_logic.h"
+#include "ui/controls/window_text_win32.h"
 #include "ui/main/lighting_preview.h"
 
 namespace keyloom {
@@ -34,12 +35,6 @@ bool Clickable(uint16_t id) {
 
 // Shown from the start, whatever the state: the view switch and its label.
 bool AlwaysShown(uint16_t id) { return id == kViewOn || id == kViewOff || id == kViewLabel; }
-
-std::u16string TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return FromWide(text.c_str());
-}
 
 }  // namespace
 
@@ -264,7 +259,7 @@ bool CLightingPanel::OnCommand(int control_id, int code) {
       if (code == CBN_SELCHANGE) {
         logic_.OnUserModeChosen(static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)));
       } else if (code == CBN_EDITCHANGE) {
-        logic_.OnUserModeNameEdited(TextOf(hwnd));
+        logic_.OnUserModeNameEdited(WindowText(hwnd));
       }
       break;
     case ControlKind::kPicture:
@@ -274,7 +269,7 @@ bool CLightingPanel::OnCommand(int control_id, int code) {
       if (code == kColourButtonChosen) logic_.OnColourChosen(id, colour_buttons_.at(id)->colour());
       break;
     case ControlKind::kNumberBox:
-      if (code == EN_CHANGE) logic_.OnNumberTextChanged(id, TextOf(hwnd));
+      if (code == EN_CHANGE) logic_.OnNumberTextChanged(id, WindowText(hwnd));
       break;
     case ControlKind::kSlider:
     case ControlKind::kLabel:
