@@ -3,7 +3,9 @@
 // otherwise the platform's own HID services.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "base/clock.h"
 #include "device/hid.h"
@@ -17,6 +19,9 @@ struct HidEnvironment {
 };
 
 // `simulate` and `state_dir` are the two variables' values (null when unset).
-HidEnvironment MakeHidEnvironment(Clock& clock, const char* simulate, const char* state_dir);
+// What the simulated keyboard reports about its memory files (one it cannot
+// read or write) goes to `report`, or to the standard error stream.
+HidEnvironment MakeHidEnvironment(Clock& clock, const char* simulate, const char* state_dir,
+                                  std::function<void(const std::string&)> report = {});
 
 }  // namespace keyloom

@@ -1,6 +1,7 @@
 #include "model/key_map.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace keyloom {
 namespace {
@@ -11,13 +12,13 @@ KeyFunctionCode EntryAt(std::span<const uint8_t> bytes, int position) {
 }
 
 // Position in the macro area of the first macro whose id is the value's low
-// 16 bits; 0 when there is none.
-uint8_t MacroPosition(std::span<const MacroRecord> macros, uint32_t value) {
+// 16 bits; nothing when there is none.
+std::optional<uint8_t> MacroPosition(std::span<const MacroRecord> macros, uint32_t value) {
   uint16_t id = static_cast<uint16_t>(value);
   for (size_t i = 0; i < macros.size() && i < 256; ++i) {
     if (macros[i].macro_id == id) return uint8_t(i);
   }
-  return 0;
+  return std::nullopt;
 }
 
 KeyFunctionCode EncodeRecord(const KeyRecord& r, const KeyFunctionCode& default_entry,
@@ -30,7 +31,10 @@ KeyFunctionCode EncodeRecord(const KeyRecord& r, const KeyFunctionCode& default_
       // A value beyond 16 bits names no key code.
       return EncodeKeyFunction(r.value <= 0xFFFF ? KeyCode(r.value) : KeyCode(0));
     case KeyType::kPlayMacro:
-      return {kKindKeyboardAction, 1, MacroPosition(macros, r.value)};
+      // Position 0 would play the first macro, one the user never gave
+      // this key: a key whose macro is gone does nothing instead.
+      if (const auto position = MacroPosition(macros, r.value)) return {kKindKeyboardAction, 1, *position};
+      return {0, 0, 0};
     case KeyType::kStopMacro:
       return {kKindKeyboardAction, 2, 0};
     case KeyType::kMedia:
@@ -118,7 +122,6 @@ bool EncodeKeyMap(const KeyStore& applied, int profile, std::span<const uint8_t>
   for (size_t i = kKeyMapUsedBytes; i < block.size(); ++i) {
     block[i] = i < default_matrix.size() ? default_matrix[i] : 0;
   }
-  std::copy_n(block.begin() + kMirrorSourcePosition * 3, 3, block.begin() + kMirroredPosition * 3);
   return true;
 }
 

@@ -14,13 +14,14 @@ namespace keyloom {
 
 inline constexpr int kKeyMapPositions = 126;
 inline constexpr size_t kKeyMapUsedBytes = kKeyMapPositions * 3;  // 378
-// Entry 99 is always sent as a copy of entry 106.
-inline constexpr int kMirroredPosition = 99;
-inline constexpr int kMirrorSourcePosition = 106;
 
 // Encodes `profile` (0..2) of the applied store into `block` (its key-map
 // size, 378 or 384 bytes) against `default_matrix`; bytes past the 126
-// positions are the default matrix's own. Takes the store's lock. False,
+// positions are the default matrix's own. Every position is encoded from
+// its own key's record: an untouched key sends its default entry. A key
+// that plays a macro the store does not hold sends 0, 0, 0 (it does
+// nothing) rather than playing another macro; its record is kept as it is.
+// Takes the store's lock. False,
 // with `block` untouched, for a profile outside 0..2 or a block or matrix
 // too short for the 126 positions.
 bool EncodeKeyMap(const KeyStore& applied, int profile, std::span<const uint8_t> default_matrix,

@@ -59,12 +59,14 @@ bool SetStringSlot(KeyStore& store, int record_number, std::u16string text) {
   if (record_number < 0 || record_number >= kKeyRecordCount) return false;
   std::lock_guard lock(store.mutex);
   StringSlot& slot = store.slots[record_number];
-  store.text_size -= slot.size;
   // A string stops at its first NUL, as it will in the text pool.
   text.resize(std::min(text.size(), text.find(u'\0')));
-  slot.size = static_cast<uint32_t>((text.size() + 1) * sizeof(char16_t));
+  if (text.size() > kMaxStringUnits) return false;
+  const uint32_t size = static_cast<uint32_t>((text.size() + 1) * sizeof(char16_t));
+  if (store.text_size - slot.size + size > kMaxTextPoolBytes) return false;
+  store.text_size = store.text_size - slot.size + size;
+  slot.size = size;
   slot.text = std::move(text);
-  store.text_size += slot.size;
   return true;
 }
 

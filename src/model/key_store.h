@@ -53,6 +53,13 @@ constexpr int RecordNumber(int profile, int key_index) {
 // is cleared without ids when shorter than a block.
 void InitKeyRecords(std::span<uint8_t> records);
 
+// What the store holds at most: a string of 32767 UTF-16 units (the
+// longest Windows path) in one slot, and 1 MiB of strings in all. Profile
+// files are held to the same limits before anything is allocated for them.
+inline constexpr size_t kMaxStringUnits = 32767;
+inline constexpr uint32_t kMaxStringSlotBytes = (kMaxStringUnits + 1) * 2;
+inline constexpr uint64_t kMaxTextPoolBytes = uint64_t{1} << 20;
+
 struct StringSlot {
   std::u16string text;
   uint32_t size = 0;  // bytes including the terminating NUL; 0 when empty
@@ -89,7 +96,9 @@ struct KeyStore {
 };
 
 // The string of a LaunchProgram or TextBlock record, kept with its size so
-// the sum of sizes stays right. False for a record number outside the table.
+// the sum of sizes stays right. False, with the slot unchanged, for a record
+// number outside the table or a string the store cannot hold (longer than
+// kMaxStringUnits, or taking the sum past kMaxTextPoolBytes).
 bool SetStringSlot(KeyStore& store, int record_number, std::u16string text);
 bool ClearStringSlot(KeyStore& store, int record_number);
 

@@ -101,7 +101,7 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> area,
                                          std::u16string_view new_prefix);
 
 // Reads the keyboard's macro area: its 16-byte header, then the whole area
-// it announces. Returns the result code of the transfer (1 on success);
+// it announces, at most the keyboard's macro capacity (when known). Returns the result code of the transfer (1 on success);
 // on success `area` holds the bytes, empty when the keyboard holds no macros.
 int ReadMacroArea(CommandSet& commands, std::vector<uint8_t>& area);
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 
 #include "base/bytes.h"
@@ -12,8 +13,12 @@ int ReadMacroArea(CommandSet& commands, std::vector<uint8_t>& area) {
   int result = commands.ReadMacros(header);
   if (result != kResultOk) return result;
   if (LoadU16(header.data()) != kMacroAreaMagic) return kResultOk;  // no macros
-  const uint16_t total = LoadU16(header.data() + 2);
-  // An area shorter than its own header holds nothing that can be read.
+  size_t total = LoadU16(header.data() + 2);
+  // An area shorter than its own header holds nothing that can be read. One
+  // that claims more than the keyboard's macro area holds is read as far as
+  // the area goes: the keyboard refuses reads past it.
+  const int capacity = commands.link().macro_capacity.load();
+  if (capacity > 0) total = std::min(total, static_cast<size_t>(capacity));
   if (total < kMacroAreaHeaderSize) return kResultOk;
   std::vector<uint8_t> bytes(total);
   result = commands.ReadMacros(bytes);

@@ -15,7 +15,7 @@ std::u16string UserConfigFile(std::string_view name) {
   } else {
     base = ".";
   }
-  return Utf8ToUtf16((base / "Valdric RGB Mechanical Keyboard" / name).string());
+  return FileNameFromBytes((base / "Valdric RGB Mechanical Keyboard" / name).string());
 }
 
 }  // namespace keyloom

@@ -52,8 +52,17 @@ class PortableIniService final : public IniService {
                    std::u16string_view key, std::u16string_view value) override;
 };
 
+// The write both services share: the file is read, `key` set as the portable
+// engine sets it (keeping the file's encoding and every other line), and the
+// result saved through the save routine (base/atomic_file.h), so a crash or
+// a full disk never leaves half a file. False, with the file as it was, when
+// it cannot be read or saved.
+bool EditIniFile(const std::u16string& file, std::u16string_view section, std::u16string_view key,
+                 std::u16string_view value);
+
 #if defined(_WIN32)
-// GetPrivateProfileStringW / WritePrivateProfileStringW.
+// Reads with GetPrivateProfileStringW. Writes go through EditIniFile rather
+// than WritePrivateProfileStringW, which rewrites the file in place.
 class NativeIniService final : public IniService {
  public:
   std::u16string GetString(const std::u16string& file, std::u16string_view section,

@@ -22,8 +22,7 @@ std::u16string NativeIniService::GetString(const std::u16string& file, std::u16s
 
 bool NativeIniService::WriteString(const std::u16string& file, std::u16string_view section, std::u16string_view key,
                                    std::u16string_view value) {
-  const std::u16string s(section), k(key), v(value);
-  return WritePrivateProfileStringW(AsWide(s), AsWide(k), AsWide(v), AsWide(file)) != FALSE;
+  return EditIniFile(file, section, key, value);
 }
 
 std::unique_ptr<IniService> MakePlatformIniService() { return std::make_unique<NativeIniService>(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "base/bytes.h"
 #include "storage/profile_file.h"
@@ -21,19 +22,50 @@ uint64_t DeclaredSize(uint16_t macro_count, uint32_t text_size) {
   return uint64_t{kStoreBlockBytes} + uint64_t{macro_count} * kMacroRecordBytes + text_size;
 }
 
-// The string at `offset` (rounded down to even) of the pool: up to its NUL,
-// or up to the pool's end when it has none there. Nothing when the offset
-// lies outside the pool.
-std::optional<std::u16string> PoolString(std::span<const uint8_t> pool, uint32_t offset) {
-  const size_t start = offset & ~size_t{1};
-  if (start >= pool.size() || pool.size() - start < 2) return std::nullopt;
-  const size_t units = (pool.size() - start) / 2;
-  const uint8_t* p = pool.data() + start;
-  size_t length = 0;
-  while (length < units && LoadU16(p + 2 * length) != 0) ++length;
-  std::u16string text(length, u'\0');
-  for (size_t i = 0; i < length; ++i) text[i] = static_cast<char16_t>(LoadU16(p + 2 * i));
-  return text;
+// The strings of a file's launch-program and text-block records as the
+// reader takes them: `take(record number, first byte, units)` for each
+// record that has one (the units are little-endian, without the NUL). A string starts at the record's value rounded down to even, and ends
+// at its NUL or at the pool's end; an offset outside the pool is no string.
+// Records may share a string (a record whose string was dropped keeps its
+// old offset), but the strings taken never come to more than the store
+// holds: past that a record gets no string. False, with nothing taken, when
+// a string is longer than a slot holds: a file that is not ours.
+template <typename Take>
+bool WalkStrings(std::span<const uint8_t> block, std::span<const uint8_t> pool, Take take) {
+  struct Found {
+    int record;
+    size_t start, units;
+  };
+  std::vector<Found> found;
+  uint64_t total = 0;
+  for (int i = 0; i < kKeyRecordCount; ++i) {
+    const uint8_t* record = block.data() + KeyRecordOffset(i);
+    if (!IsStringRecord(LoadU16(record))) continue;
+    const size_t start = LoadU32(record + 4) & ~size_t{1};
+    if (start >= pool.size() || pool.size() - start < 2) continue;
+    const size_t available = (pool.size() - start) / 2;
+    const uint8_t* p = pool.data() + start;
+    size_t units = 0;
+    while (units < available && units <= kMaxStringUnits && LoadU16(p + 2 * units) != 0) ++units;
+    if (units > kMaxStringUnits) return false;
+    const uint64_t size = (uint64_t{units} + 1) * 2;
+    if (total + size > kMaxTextPoolBytes) continue;
+    total += size;
+    found.push_back({i, start, units});
+  }
+  for (const Found& f : found) take(f.record, pool.data() + f.start, f.units);
+  return true;
+}
+
+// The pool a file declares, when the bytes hold it.
+std::optional<std::span<const uint8_t>> DeclaredPool(std::span<const uint8_t> file) {
+  ByteView view(file);
+  const auto macro_count = view.U16(h::kMacroCount);
+  const auto text_size = view.U32(h::kTextSize);
+  if (!macro_count || !text_size || *macro_count > kMaxMacros || *text_size > kMaxTextPoolBytes) return std::nullopt;
+  const uint64_t macro_bytes = uint64_t{*macro_count} * kMacroRecordBytes;
+  if (file.size() < kStoreBlockBytes || file.size() - kStoreBlockBytes < macro_bytes + *text_size) return std::nullopt;
+  return file.subspan(kStoreBlockBytes + static_cast<size_t>(macro_bytes), *text_size);
 }
 
 }  // namespace
@@ -86,6 +118,8 @@ ProfileCheck CheckProfileHeader(std::span<const uint8_t> header, uint64_t file_s
                   LoadU16(p + h::kVersion) == 3 && LoadU16(p + h::kRevision) == 1 &&
                   total >= kStoreBlockBytes && LoadU16(p + h::kRecordCount) == kKeyRecordCount &&
                   macros <= kMaxMacros && p[h::kFlag] <= 1 &&
+                  // More text than the store can hold is not a file of ours.
+                  LoadU32(p + h::kTextSize) <= kMaxTextPoolBytes &&
                   total == DeclaredSize(macros, LoadU32(p + h::kTextSize)) &&
                   p[h::kChecksum] == HeaderChecksum(header) &&
                   // The header may say what it likes; the bytes must be there.
@@ -93,34 +127,35 @@ ProfileCheck CheckProfileHeader(std::span<const uint8_t> header, uint64_t file_s
   return ok ? ProfileCheck::kValid : ProfileCheck::kFormatError;
 }
 
-ProfileCheck CheckProfileBytes(std::span<const uint8_t> file) { return CheckProfileHeader(file, file.size()); }
+ProfileCheck CheckProfileBytes(std::span<const uint8_t> file) {
+  if (file.size() > kMaxProfileFileBytes) return ProfileCheck::kTooLarge;
+  const ProfileCheck header = CheckProfileHeader(file, file.size());
+  if (header != ProfileCheck::kValid) return header;
+  const auto pool = DeclaredPool(file);
+  if (!pool || !WalkStrings(file.first(kStoreBlockBytes), *pool, [](int, const uint8_t*, size_t) {}))
+    return ProfileCheck::kFormatError;
+  return ProfileCheck::kValid;
+}
 
 bool ReadProfileBytes(std::span<const uint8_t> file, KeyStore& store) {
-  ByteView view(file);
-  const auto macro_count = view.U16(h::kMacroCount);
-  const auto text_size = view.U32(h::kTextSize);
-  if (!macro_count || !text_size || *macro_count > kMaxMacros) return false;
-  if (file.size() < kStoreBlockBytes || file.size() - kStoreBlockBytes < uint64_t{*macro_count} * kMacroRecordBytes + *text_size)
-    return false;
-  const size_t macro_bytes = size_t{*macro_count} * kMacroRecordBytes;
-  const std::span<const uint8_t> pool = file.subspan(kStoreBlockBytes + macro_bytes, *text_size);
-
+  const auto pool = DeclaredPool(file);
+  if (!pool) return false;
+  const size_t macro_count = LoadU16(file.data() + h::kMacroCount);
   try {
     std::vector<uint8_t> block(file.begin(), file.begin() + kStoreBlockBytes);
-    std::vector<MacroRecord> macros(*macro_count);
-    if (macro_bytes) std::memcpy(macros.data(), file.data() + kStoreBlockBytes, macro_bytes);
+    std::vector<MacroRecord> macros(macro_count);
+    if (macro_count) std::memcpy(macros.data(), file.data() + kStoreBlockBytes, macro_count * kMacroRecordBytes);
 
     std::vector<StringSlot> slots(kKeyRecordCount);
     uint64_t total = 0;
-    for (int i = 0; i < kKeyRecordCount; ++i) {
-      const uint8_t* record = block.data() + KeyRecordOffset(i);
-      if (!IsStringRecord(LoadU16(record))) continue;
-      std::optional<std::u16string> text = PoolString(pool, LoadU32(record + 4));
-      if (!text) continue;
-      slots[i].size = static_cast<uint32_t>((text->size() + 1) * 2);
-      slots[i].text = std::move(*text);
+    const bool read = WalkStrings(block, *pool, [&](int i, const uint8_t* p, size_t units) {
+      std::u16string& text = slots[i].text;
+      text.resize(units);
+      for (size_t c = 0; c < units; ++c) text[c] = static_cast<char16_t>(LoadU16(p + 2 * c));
+      slots[i].size = static_cast<uint32_t>((units + 1) * 2);
       total += slots[i].size;
-    }
+    });
+    if (!read) return false;
 
     store.block.swap(block);
     store.macros.swap(macros);

@@ -2,12 +2,12 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <new>
 #include <system_error>
 
 #include "base/bytes.h"
+#include "base/file_read.h"
 #include "base/format.h"
 #include "device/command_set.h"
 #include "model/key_apply.h"
@@ -19,89 +19,51 @@
 namespace keyloom {
 namespace {
 
-enum class OpenResult { kOk, kMissing, kCannotOpen, kTooLarge };
-
-struct OpenedFile {
-  std::fstream stream;
-  uint64_t size = 0;
-};
-
-// Opens the file for reading and writing, as the program always has (so a
-// read-only file is refused).
-OpenResult OpenForUpdate(const std::u16string& path, OpenedFile& file) {
-  const std::filesystem::path p(path);
-  std::error_code ec;
-  if (!std::filesystem::exists(p, ec)) return OpenResult::kMissing;
-  file.stream.open(p, std::ios::in | std::ios::out | std::ios::binary);
-  if (!file.stream.is_open()) return OpenResult::kCannotOpen;
-  file.stream.seekg(0, std::ios::end);
-  const std::streamoff end = file.stream.tellg();
-  if (end < 0) return OpenResult::kCannotOpen;
-  file.size = static_cast<uint64_t>(end);
-  file.stream.seekg(0, std::ios::beg);
-  return file.size > 0xFFFFFFFFu ? OpenResult::kTooLarge : OpenResult::kOk;
-}
-
-// Grows `out` to `count` bytes (at most the file's size) from the file's
-// next bytes. False when they cannot be read; throws std::bad_alloc.
-bool ReadUpTo(OpenedFile& file, uint64_t count, std::vector<uint8_t>& out) {
-  count = std::min(count, file.size);
-  const size_t have = out.size();
-  if (count <= have) return true;
-  out.resize(static_cast<size_t>(count));
-  file.stream.read(reinterpret_cast<char*>(out.data() + have), static_cast<std::streamsize>(count - have));
-  return file.stream.gcount() == static_cast<std::streamsize>(count - have);
+// Reads a profile file for reading only, never more than the largest valid
+// one.
+ReadResult ReadProfileFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
+  return ReadFileBounded(path, kMaxProfileFileBytes, bytes);
 }
 
 }  // namespace
 
 int ProfileFileCheck(const std::u16string& path, const TextSource& texts, MessageBoxes& messages) {
-  OpenedFile file;
-  switch (OpenForUpdate(path, file)) {
-    case OpenResult::kOk: break;
-    case OpenResult::kCannotOpen: return kProfileCheckCannotOpen;
-    default: return 0;
+  std::vector<uint8_t> bytes;
+  const ReadResult read = ReadProfileFile(path, bytes);
+  switch (read.error) {
+    case ReadError::kNone:
+    case ReadError::kTooLarge: break;
+    case ReadError::kMissing: return 0;
+    case ReadError::kNoMemory: return kProfileCheckNoMemory;
+    default: return kProfileCheckCannotOpen;
   }
-  if (file.size < kStoreBlockBytes) return 0;
-  // The tests need the header and the file's length; ProfileFileRead reads
-  // the rest.
-  std::vector<uint8_t> header;
-  try {
-    if (!ReadUpTo(file, kStoreHeaderBytes, header)) return 0;
-  } catch (const std::bad_alloc&) {
-    return kProfileCheckNoMemory;
-  }
-  if (CheckProfileHeader(header, file.size) == ProfileCheck::kValid) return 1;
+  const ProfileCheck check = read ? CheckProfileBytes(bytes) : ProfileCheck::kTooLarge;
+  if (check == ProfileCheck::kValid) return 1;
+  if (check == ProfileCheck::kTooShort) return 0;
   messages.ShowText(FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), path));
   return 0;
 }
 
 int ProfileFileRead(const std::u16string& path, KeyStore& edit) {
-  OpenedFile file;
-  if (OpenForUpdate(path, file) != OpenResult::kOk) return 0;
-  try {
-    // The store block first, to learn how much the header declares; then
-    // that much, when the file holds it.
-    std::vector<uint8_t> bytes;
-    if (!ReadUpTo(file, kStoreBlockBytes, bytes) || bytes.size() < kStoreBlockBytes) return 0;
-    const uint64_t declared = DeclaredProfileSize(bytes);
-    if (declared > file.size || !ReadUpTo(file, declared, bytes)) return 0;
-    return ReadProfileBytes(bytes, edit) ? 1 : 0;
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
+  std::vector<uint8_t> bytes;
+  if (!ReadProfileFile(path, bytes)) return 0;
+  return ReadProfileBytes(bytes, edit) ? 1 : 0;
 }
 
-bool ProfileFileWrite(const std::u16string& path, KeyStore& edit, bool take_lock, const WriteFaults* faults) {
+SaveResult SaveProfileFile(const std::u16string& path, KeyStore& edit, bool take_lock, const WriteFaults* faults) {
   std::unique_lock lock(edit.mutex, std::defer_lock);
   if (take_lock) lock.lock();
   try {
     ProfileFileImage image;
-    if (!BuildProfileFileImage(edit, image)) return false;
-    return ReplaceFileAtomically(path, image.pieces, faults);
+    if (!BuildProfileFileImage(edit, image)) return {SaveError::kWriteFailed};
+    return SaveFileAtomically(path, image.pieces, faults);
   } catch (const std::bad_alloc&) {
-    return false;
+    return {SaveError::kWriteFailed};
   }
+}
+
+bool ProfileFileWrite(const std::u16string& path, KeyStore& edit, bool take_lock, const WriteFaults* faults) {
+  return static_cast<bool>(SaveProfileFile(path, edit, take_lock, faults));
 }
 
 int NewProfileFile(const std::u16string& path, uint8_t flag, KeyStore* in_memory) {
@@ -118,44 +80,55 @@ int NewProfileFile(const std::u16string& path, uint8_t flag, KeyStore* in_memory
   }
 }
 
-int ProfileFileFromKeyboard(const std::u16string& path, CommandSet& commands, const TextSource& texts) {
+int ReadProfileFromKeyboard(CommandSet& commands, const TextSource& texts, std::vector<uint8_t>& file) {
+  file.clear();
   const int active = commands.GetActiveProfile();
-  if (active < 0 || active > 3) return 0;
+  if (active < 0) return kResultNoKeyboard;
+  if (active > 3) return kResultBadProfile;
 
   KeyboardLink& link = commands.link();
   const size_t keymap_size =
       static_cast<size_t>(std::clamp(link.keymap_size.load(), int(kKeyMapUsedBytes), kMaxKeyMapSize));
   std::array<std::array<uint8_t, kRecordsPerBlock>, kProfileCount> maps{};
   for (int p = 0; p < kProfileCount; ++p) {
-    if (commands.ReadKeyMap(p, std::span<uint8_t>(maps[p]).first(keymap_size)) != kResultOk) return 0;
+    const int r = commands.ReadKeyMap(p, std::span<uint8_t>(maps[p]).first(keymap_size));
+    if (r != kResultOk) return r;
   }
   std::vector<uint8_t> area;
-  if (ReadMacroArea(commands, area) != kResultOk) return 0;
+  if (const int r = ReadMacroArea(commands, area); r != kResultOk) return r;
 
   try {
     const std::vector<MacroRecord> macros = DecodeMacroArea(area, texts.Text(u"MACRO_NEW_PREFIX"));
-    std::vector<uint8_t> block(kStoreBlockBytes, 0);
-    const auto header = std::span<uint8_t>(block).first<kStoreHeaderBytes>();
+    file.assign(kStoreBlockBytes, 0);
+    const auto header = std::span<uint8_t>(file).first<kStoreHeaderBytes>();
     FillProfileHeader(header, static_cast<uint16_t>(macros.size()), 0, 0);
     FillLayoutHeader(header);
     const std::array<uint8_t, kDefaultMatrixBytes> matrix = link.DefaultMatrix();
     for (int p = 0; p < kProfileCount; ++p) {
-      auto records = std::span<uint8_t>(block)
+      auto records = std::span<uint8_t>(file)
                          .subspan(KeyRecordOffset(RecordNumber(p, 0)))
                          .first<kRecordBlockBytes>();
       DecodeKeyMap(std::span<const uint8_t>(maps[p]).first(keymap_size), matrix, records);
     }
-    const std::span<const uint8_t> pieces[] = {
-        block, {reinterpret_cast<const uint8_t*>(macros.data()), macros.size() * kMacroRecordBytes}};
-    return ReplaceFileAtomically(path, pieces) ? 1 : 0;
+    const auto* macro_bytes = reinterpret_cast<const uint8_t*>(macros.data());
+    file.insert(file.end(), macro_bytes, macro_bytes + macros.size() * kMacroRecordBytes);
   } catch (const std::bad_alloc&) {
-    return 0;
+    file.clear();
+    return kResultNoKeyboard;
   }
+  return kResultOk;
+}
+
+int ProfileFileFromKeyboard(const std::u16string& path, CommandSet& commands, const TextSource& texts) {
+  std::vector<uint8_t> file;
+  if (ReadProfileFromKeyboard(commands, texts, file) != kResultOk) return 0;
+  return ReplaceFileAtomically(path, std::span<const uint8_t>(file)) ? 1 : 0;
 }
 
 bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context) {
   bool loaded = false;
   context.applied = false;
+  context.working_profile_saved = false;
   if (ProfileFileCheck(path, context.texts, context.messages) > 0) {
     KeyStore& edit = context.stores.edit;
     std::lock_guard lock(edit.mutex);
@@ -163,8 +136,8 @@ bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context
     if (loaded) {
       std::error_code ec;
       if (!context.working_profile_path.empty() &&
-          std::filesystem::exists(std::filesystem::path(context.working_profile_path), ec))
-        ProfileFileWrite(context.working_profile_path, edit, false);
+          std::filesystem::exists(FsPath(context.working_profile_path), ec))
+        context.working_profile_saved = ProfileFileWrite(context.working_profile_path, edit, false);
       context.applied = ApplyToKeyboard(context.stores, context.commands, context.messages, true);
       if (context.refresh_key_buttons) context.refresh_key_buttons();
     }

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_read.h"
 #include "storage/ini.h"
 #include "storage/settings.h"
 
@@ -28,7 +29,7 @@ std::optional<uint32_t> FileSettingsStore::ReadDword(std::u16string_view name) c
 
 bool FileSettingsStore::WriteDword(std::u16string_view name, uint32_t value) {
   std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+  const std::filesystem::path folder = FsPath(path_).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   std::u16string text;
   for (char c : std::to_string(value)) text.push_back(static_cast<char16_t>(c));

@@ -2,15 +2,14 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
 #include "base/format.h"
 #include "device/command_set.h"
 #include "model/lighting_ops.h"
-#include "storage/atomic_file.h"
+#include "base/atomic_file.h"
+#include "base/file_read.h"
 #include "storage/decimal_scan.h"
 #include "storage/file_paths.h"
 #include "storage/ini.h"
@@ -22,6 +21,8 @@ namespace {
 constexpr std::u16string_view kPresentModeSection = u"PRESENTMODE";
 constexpr std::u16string_view kModeNameSection = u"MODENAME";
 constexpr size_t kValueCapacity = 260;
+// Ten user modes of 106 keys come to some 45 KB; far more is not a template.
+constexpr uint64_t kMaxUserDataTemplateBytes = 4u << 20;
 
 bool ValidProfile(int p) { return p >= 0 && p < kLightingProfiles; }
 
@@ -151,13 +152,15 @@ int UserDataStore::LoadUserMode(LightingModel& lighting, BaseColourFlags& flags,
 bool UserDataStore::CopyTemplateTo(int p) const {
   if (!ValidProfile(p)) return false;
   std::vector<uint8_t> bytes;
-  std::ifstream in(std::filesystem::path(TemplatePath()), std::ios::binary);
-  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A missing template gives an empty file; one that cannot be read leaves
+  // the user's file as it is rather than emptying it.
+  const ReadResult read = ReadFileBounded(TemplatePath(), kMaxUserDataTemplateBytes, bytes);
+  if (!read && read.error != ReadError::kMissing) return false;
   return ReplaceFileAtomically(FilePath(p), std::span<const uint8_t>(bytes));
 }
 
 bool UserDataStore::SeedUserDataFolder() const {
-  const std::filesystem::path folder(folder_);
+  const std::filesystem::path folder = FsPath(folder_);
   std::error_code ec;
   if (std::filesystem::exists(folder, ec)) return true;
   if (!std::filesystem::create_directories(folder, ec)) return false;

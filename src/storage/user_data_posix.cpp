@@ -15,7 +15,7 @@ std::u16string LocalAppDataFolder() {
   } else {
     return {};
   }
-  return Utf8ToUtf16(base.string());
+  return FileNameFromBytes(base.string());
 }
 
 }  // namespace keyloom

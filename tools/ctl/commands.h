@@ -60,6 +60,11 @@ std::optional<int> ParseProfile(std::string_view text);
 
 std::string ResultText(int result);
 
+// The keyboard's active profile (0..2). Anything else is reported the same
+// way by every command (exit 1): an index above 2 by its value, a failed
+// read by its result code.
+std::optional<int> ActiveProfile(Context& ctx, Session& s);
+
 int CmdInfo(Context& ctx, std::span<const std::string> args);
 int CmdProfile(Context& ctx, std::span<const std::string> args);
 int CmdLighting(Context& ctx, std::span<const std::string> args);

@@ -1,6 +1,7 @@
 #include "ctl.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/text.h"
 #include "commands.h"
@@ -31,7 +32,7 @@ constexpr std::string_view kProgramHelp =
     "  COMMAND --help     help on one command\n"
     "\n"
     "exit status: 0 done; 1 no keyboard, or the keyboard did not answer or refused;\n"
-    "2 usage error; 3 not a valid profile file.\n";
+    "2 usage error, or a file that cannot be read or written; 3 not a valid profile file.\n";
 
 struct CommandEntry {
   std::string_view name;
@@ -59,12 +60,15 @@ constexpr CommandEntry kCommands[] = {
     {"export", CmdExport,
      "usage: keyloomctl export FILE\n"
      "Reads the three key maps and the macro area from the keyboard and writes them as a profile\n"
-     "file.\n"},
+     "file. A file that cannot be written (a folder, a device, a read-only file) gives exit\n"
+     "status 2, and the file stays as it was.\n"},
     {"import", CmdImport,
      "usage: keyloomctl import FILE\n"
      "Checks the profile file, loads it, saves it as the working profile file $Profile0 in the\n"
      "user data folder and applies all three profiles (key maps and macros) to the keyboard.\n"
-     "A file that is not a valid profile file changes nothing (exit status 3).\n"},
+     "A file that is not a valid profile file changes nothing (exit status 3). When the keyboard\n"
+     "does not take the key maps, $Profile0 still holds the file: import it again, or press\n"
+     "Apply in Keyloom, to finish.\n"},
     {"keys", CmdKeys,
      "usage: keyloomctl keys [--profile N] [--file FILE]\n"
      "Lists every assigned key of profile N as \"key name: assignment\": from the profile file\n"
@@ -225,7 +229,7 @@ int Run(std::span<const std::string> args, const Environment& env, std::ostream&
       }
       ctx.simulate = Utf8ToUtf16(value);
     } else {
-      ctx.sim_state = Utf8ToUtf16(value);
+      ctx.sim_state = PathFromArgument(value);
       state_given = true;
     }
   }
@@ -252,7 +256,11 @@ int Run(std::span<const std::string> args, const Environment& env, std::ostream&
     out << command->help;
     return kExitDone;
   }
-  return command->run(ctx, rest);
+  try {
+    return command->run(ctx, rest);
+  } catch (const std::bad_alloc&) {
+    return ctx.Fail(kExitUsage, "out of memory");
+  }
 }
 
 }  // namespace keyloom::ctl

@@ -4,7 +4,8 @@
 //   keyloomctl [--simulate A|B] [--sim-state DIR] [--json] COMMAND ...
 //
 // Exit status: 0 done; 1 the keyboard is absent, did not answer or refused;
-// 2 usage error; 3 a file that is not a valid profile file.
+// 2 usage error, or a file that cannot be read or written (or too little
+// memory); 3 a file that is not a valid profile file.
 #pragma once
 
 #include <optional>
@@ -19,6 +20,7 @@ enum ExitCode : int {
   kExitDone = 0,
   kExitKeyboard = 1,
   kExitUsage = 2,
+  kExitFile = 2,  // a file that cannot be read or written
   kExitBadProfileFile = 3,
 };
 
@@ -30,11 +32,16 @@ struct Environment {
   std::u16string program_folder;              // where the language file lies
 };
 
-// Runs one invocation; `args` are the arguments after the program name, in
-// UTF-8. Data go to `out`, errors to `err`.
+// Runs one invocation; `args` are the arguments after the program name:
+// UTF-8 text, and file names as the system gave them (POSIX bytes; WTF-8 of
+// the UTF-16 on Windows). Data go to `out`, errors to `err`.
 int Run(std::span<const std::string> args, const Environment& env, std::ostream& out, std::ostream& err);
 
 // Platform parts (ctl_posix.cpp, ctl_win32.cpp).
+// A file name given as an argument, exactly as the system gave it.
+std::u16string PathFromArgument(const std::string& argument);
+// The folder name for the simulated keyboard's memory, as the system takes it.
+std::string NativeFolderArgument(const std::u16string& folder);
 std::u16string ProgramFolder();
 std::optional<std::u16string> GetEnvironment(const char* name);
 void PrepareConsole();

@@ -14,15 +14,19 @@ std::u16string ProgramFolder() {
   if (n <= 0) return {};
   std::string path(buf, static_cast<size_t>(n));
   const size_t slash = path.find_last_of('/');
-  return Utf8ToUtf16(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+  return FileNameFromBytes(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
 }
 
 std::optional<std::u16string> GetEnvironment(const char* name) {
   const char* value = std::getenv(name);
   if (!value) return std::nullopt;
-  return Utf8ToUtf16(value);
+  return FileNameFromBytes(value);
 }
 
 void PrepareConsole() {}
+
+std::u16string PathFromArgument(const std::string& argument) { return FileNameFromBytes(argument); }
+
+std::string NativeFolderArgument(const std::u16string& folder) { return FileNameToBytes(folder); }
 
 }  // namespace keyloom::ctl

@@ -28,4 +28,8 @@ std::optional<std::u16string> GetEnvironment(const char* name) {
 // Output is UTF-8 text.
 void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 
+std::u16string PathFromArgument(const std::string& argument) { return Wtf8ToUtf16(argument); }
+
+std::string NativeFolderArgument(const std::u16string& folder) { return Utf16ToUtf8(folder); }
+
 }  // namespace keyloom::ctl

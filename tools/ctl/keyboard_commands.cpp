@@ -47,19 +47,6 @@ std::string Hex4(uint16_t v) {
   return buf;
 }
 
-// The active profile (0..2), or the failure reported.
-std::optional<int> ActiveProfile(Context& ctx, Session& s) {
-  const int active = s.commands.GetActiveProfile();
-  if (active >= 0 && active < kLightingProfiles) return active;
-  if (active >= kLightingProfiles) {
-    ctx.Fail(kExitKeyboard, "the keyboard reports active profile index " + std::to_string(active));
-    return std::nullopt;
-  }
-  std::array<uint8_t, kSettingsSize> settings{};
-  ctx.KeyboardFailed("ReadSettings", s.commands.ReadSettings(settings));
-  return std::nullopt;
-}
-
 // Reads the mode list and the lighting records, decoding profile p's.
 bool ReadLighting(Context& ctx, Session& s, LightingModel& model, int p) {
   model.state.lighting_profile = p;
@@ -73,6 +60,19 @@ bool ReadLighting(Context& ctx, Session& s, LightingModel& model, int p) {
 }
 
 }  // namespace
+
+// The active profile (0..2), or the failure reported.
+std::optional<int> ActiveProfile(Context& ctx, Session& s) {
+  const int active = s.commands.GetActiveProfile();
+  if (active >= 0 && active < kLightingProfiles) return active;
+  if (active >= kLightingProfiles) {
+    ctx.Fail(kExitKeyboard, "the keyboard reports active profile index " + std::to_string(active));
+    return std::nullopt;
+  }
+  std::array<uint8_t, kSettingsSize> settings{};
+  ctx.KeyboardFailed("ReadSettings", s.commands.ReadSettings(settings));
+  return std::nullopt;
+}
 
 int CmdInfo(Context& ctx, std::span<const std::string> args) {
   const ParsedArgs parsed = ParseArgs(args, {});

@@ -1,4 +1,5 @@
-// keyloomctl's entry point: the arguments in UTF-8, the environment, then Run.
+// keyloomctl's entry point: the arguments (UTF-8, with file names kept whole),
+// the environment, then Run.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ int Main(std::vector<std::string> args) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
-    args.push_back(keyloom::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    // WTF-8: a name that is not well-formed UTF-16 still reaches the file system unchanged.
+    args.push_back(keyloom::Utf16ToWtf8(reinterpret_cast<const char16_t*>(argv[i])));
   }
   return Main(std::move(args));
 }

@@ -1,9 +1,10 @@
 // export, import and keys: profile files and key assignments, through the
 // profile file operations, the apply and the key-map decoder.
+#include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "base/atomic_file.h"
+#include "base/file_read.h"
 #include "base/format.h"
 #include "base/text.h"
 #include "commands.h"
@@ -16,32 +17,26 @@ namespace keyloom::ctl {
 
 namespace {
 
-std::filesystem::path FsPath(const std::string& utf8) { return std::filesystem::path(Utf8ToUtf16(utf8)); }
-
-// The whole file, or nothing when it cannot be read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(FsPath(path), ec)) return std::nullopt;
-  std::ifstream f(FsPath(path), std::ios::binary);
-  if (!f) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (f.bad()) return std::nullopt;
-  return bytes;
-}
-
-// Reads and checks a profile file. On failure reports it (exit 2 for a file
-// that cannot be read, 3 for one that is not a valid profile file) and
-// stores the exit code in `exit`.
+// Reads and checks a profile file, for reading only and never more than the
+// largest valid one. On failure reports it (exit 2 for a file that cannot be
+// read, 3 for one that is not a valid profile file) and stores the exit code
+// in `exit`.
 std::optional<std::vector<uint8_t>> ValidProfileFile(Context& ctx, const TextSource& texts, const std::string& path,
                                                      int& exit) {
-  auto bytes = ReadWholeFile(path);
-  if (!bytes) {
-    exit = ctx.Fail(kExitUsage, "cannot read " + path);
+  std::vector<uint8_t> bytes;
+  const ReadResult read = ReadFileBounded(PathFromArgument(path), kMaxProfileFileBytes, bytes);
+  const std::string not_valid = Utf16ToUtf8(FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), Utf8ToUtf16(path)));
+  if (read.error == ReadError::kTooLarge) {
+    exit = ctx.Fail(kExitBadProfileFile, not_valid + " It holds " + std::to_string(read.size) +
+                                             " bytes, more than any profile file.");
     return std::nullopt;
   }
-  if (CheckProfileBytes(*bytes) != ProfileCheck::kValid) {
-    const std::u16string message = FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), Utf8ToUtf16(path));
-    exit = ctx.Fail(kExitBadProfileFile, Utf16ToUtf8(message));
+  if (!read) {
+    exit = ctx.Fail(kExitFile, "cannot read " + path + ": " + DescribeReadError(read));
+    return std::nullopt;
+  }
+  if (CheckProfileBytes(bytes) != ProfileCheck::kValid) {
+    exit = ctx.Fail(kExitBadProfileFile, not_valid);
     return std::nullopt;
   }
   return bytes;
@@ -91,17 +86,18 @@ int CmdExport(Context& ctx, std::span<const std::string> args) {
   if (parsed.error || parsed.positional.size() != 1)
     return ctx.Fail(kExitUsage, parsed.error.value_or("usage: keyloomctl export FILE"));
   const std::string& path = parsed.positional[0];
-  std::error_code ec;
-  const std::filesystem::path folder = FsPath(path).parent_path();
-  if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
-    return ctx.Fail(kExitUsage, "cannot write " + path + ": no such folder");
+  const std::u16string file = PathFromArgument(path);
+  // What cannot be written is said before the keyboard is read.
+  if (const SaveResult target = CheckSaveTarget(file); !target)
+    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(target));
   auto s = ctx.Connect();
   if (!s) return kExitKeyboard;
-  if (ProfileFileFromKeyboard(Utf8ToUtf16(path), s->commands, s->texts.source) != 1) {
-    // The operation does not say which step failed: the reads, or the write.
-    return ctx.Fail(kExitKeyboard, "the keyboard's key maps and macros could not be read, or " + path +
-                                       " could not be written");
-  }
+  if (!ActiveProfile(ctx, *s)) return kExitKeyboard;
+  std::vector<uint8_t> bytes;
+  const int read = ReadProfileFromKeyboard(s->commands, s->texts.source, bytes);
+  if (read != kResultOk) return ctx.KeyboardFailed("reading the key maps and macros", read);
+  if (const SaveResult saved = SaveFileAtomically(file, std::array{std::span<const uint8_t>(bytes)}); !saved)
+    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(saved));
   if (!ctx.json) ctx.out << "exported to " << path << "\n";
   return ctx.Done(ctx.Result().Add("file", path));
 }
@@ -125,19 +121,28 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
   // once the main window has read the keyboard; keyloomctl creates it when
   // the main window has not.
   const std::u16string working = WorkingProfilePath();
+  const std::string working_name = Utf16ToUtf8(working);
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(UserDataFolder()), ec);
-  if (!std::filesystem::exists(std::filesystem::path(working), ec)) NewProfileFile(working, 0, nullptr);
+  std::filesystem::create_directories(FsPath(UserDataFolder()), ec);
+  if (!std::filesystem::exists(FsPath(working), ec)) NewProfileFile(working, 0, nullptr);
 
   ProfileImportContext import{s->stores, s->commands, s->texts.source, s->messages, working, nullptr};
-  if (!ImportProfileFile(Utf8ToUtf16(path), import)) {
-    // Checked above, so the file could not be opened for reading and writing.
-    return ctx.Fail(kExitUsage, "cannot load " + path);
+  if (!ImportProfileFile(PathFromArgument(path), import)) {
+    // Checked above: the file changed meanwhile, or memory ran out.
+    return ctx.Fail(kExitFile, "cannot load " + path);
   }
-  if (!import.applied)
-    return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros (apply failed)");
+  if (!import.applied) {
+    // As after the main window's Apply: what the keyboard did not take is
+    // kept, and can be sent again.
+    if (import.working_profile_saved)
+      return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros; the working profile file " +
+                                         working_name + " holds " + path +
+                                         ": run this import again, or press Apply in Keyloom, to finish");
+    return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros, and the working profile file " +
+                                       working_name + " could not be saved: run this import again to finish");
+  }
   if (!ctx.json) ctx.out << "imported " << path << " and applied profiles 1-3\n";
-  return ctx.Done(ctx.Result().Add("file", path).Add("working_profile_file", Utf16ToUtf8(working)));
+  return ctx.Done(ctx.Result().Add("file", path).Add("working_profile_file", working_name));
 }
 
 int CmdKeys(Context& ctx, std::span<const std::string> args) {
@@ -170,15 +175,8 @@ int CmdKeys(Context& ctx, std::span<const std::string> args) {
     if (!session) return kExitKeyboard;
     CommandSet& commands = session->commands;
     if (!profile) {
-      const int active = commands.GetActiveProfile();
-      if (active < 0 || active >= kProfileCount) {
-        std::array<uint8_t, kSettingsSize> settings{};
-        const int r = commands.ReadSettings(settings);
-        return r != kResultOk ? ctx.KeyboardFailed("ReadSettings", r)
-                              : ctx.Fail(kExitKeyboard, "the keyboard reports active profile index " +
-                                                            std::to_string(active));
-      }
-      profile = active;
+      profile = ActiveProfile(ctx, *session);
+      if (!profile) return kExitKeyboard;
     }
     // The key map decoded as the export does, and the macros for their names.
     std::vector<uint8_t> block(static_cast<size_t>(session->link.keymap_size.load()), 0);

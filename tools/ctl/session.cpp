@@ -13,11 +13,12 @@ namespace keyloom::ctl {
 namespace {
 
 HidEnvironment MakeEnvironment(Clock& clock, const std::u16string& model, const std::u16string& state_dir,
-                               [[maybe_unused]] const Environment& env) {
+                               [[maybe_unused]] const Environment& env, std::ostream& err) {
   if (!model.empty()) {
     const std::string m = Utf16ToUtf8(model);
-    const std::string dir = Utf16ToUtf8(state_dir);
-    return MakeHidEnvironment(clock, m.c_str(), dir.empty() ? nullptr : dir.c_str());
+    const std::string dir = NativeFolderArgument(state_dir);
+    return MakeHidEnvironment(clock, m.c_str(), dir.empty() ? nullptr : dir.c_str(),
+                              [&err](const std::string& problem) { err << "keyloomctl: " << problem << "\n"; });
   }
 #if !defined(_WIN32)
   if (env.hidraw_root && !env.hidraw_root->empty()) {
@@ -53,7 +54,7 @@ Session::Session(const std::u16string& model, const std::u16string& state_dir, c
                  std::ostream& err)
     : texts(env),
       messages(err, texts.source),
-      hid(MakeEnvironment(clock, model, state_dir, env)),
+      hid(MakeEnvironment(clock, model, state_dir, env, err)),
       link(*hid.backend, clock),
       commands(link),
       sink_(messages),

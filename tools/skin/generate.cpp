@@ -6,9 +6,11 @@
 // --list prints the paths it writes, one a line, relative to OUTPUT_FOLDER.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <span>
 #include <string>
 
+#include "base/atomic_file.h"
+#include "base/file_read.h"
 #include "dialog.h"
 
 #ifndef KEYLOOM_SKIN_FONT_DIR
@@ -34,10 +36,10 @@ int main(int argc, char** argv) {
   for (const auto& [name, bytes] : all) {
     const std::filesystem::path path = out / name;
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!f) {
-      std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
+    const std::span<const uint8_t> pieces[] = {
+        {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}};
+    if (const keyloom::SaveResult saved = keyloom::SaveFileAtomically(keyloom::FromFsPath(path), pieces); !saved) {
+      std::fprintf(stderr, "cannot write %s: %s\n", path.string().c_str(), keyloom::DescribeSaveError(saved).c_str());
       return 1;
     }
     total += bytes.size();

@@ -1,8 +1,9 @@
 #include "device/sim/sim_keyboard.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "base/atomic_file.h"
+#include "base/file_read.h"
 #include "device/default_matrix.h"
 
 namespace keyloom {
@@ -14,26 +15,40 @@ constexpr std::array<uint8_t, 42> kDefaultLightingRecord = {0x01, 0x04, 0x02, 0x
 // Where model B keeps its nine G keys in its default key map.
 constexpr int kModelBGKeyPositions[9] = {0, 1, 2, 3, 4, 5, 6, 7, 14};
 
-bool ReadFileExact(const std::filesystem::path& p, std::span<uint8_t> out) {
-  std::ifstream f(p, std::ios::binary);
-  if (!f) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (bytes.size() != out.size()) return false;
-  std::copy(bytes.begin(), bytes.end(), out.begin());
-  return true;
-}
+// The memory's files, one bit each in the dirty mask.
+enum StateFile : unsigned {
+  kSettingsFile = 1u << 0,
+  kParamsFile = 1u << 1,
+  kKeyMapsFile = 1u << 2,
+  kMacrosFile = 1u << 3,
+  kDefaultKeyMapFile = 1u << 4,
+  kKeyColoursFile = 1u << 5,
+  kAllStateFiles = (1u << 6) - 1,
+};
 
-void WriteFileAtomically(const std::filesystem::path& p, std::span<const uint8_t> bytes) {
-  std::filesystem::path tmp = p;
-  tmp += ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f) return;
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!f) return;
+struct StateArea {
+  StateFile file;
+  const char* name;
+  std::span<uint8_t> (*bytes)(SimMemory&);
+};
+constexpr StateArea kStateAreas[] = {
+    {kSettingsFile, "settings.bin", [](SimMemory& m) { return std::span<uint8_t>(m.settings); }},
+    {kParamsFile, "params.bin", [](SimMemory& m) { return std::span<uint8_t>(m.params); }},
+    {kKeyMapsFile, "keymaps.bin", [](SimMemory& m) { return std::span<uint8_t>(m.keymaps); }},
+    {kMacrosFile, "macros.bin", [](SimMemory& m) { return std::span<uint8_t>(m.macros); }},
+    {kDefaultKeyMapFile, "default_keymap.bin", [](SimMemory& m) { return std::span<uint8_t>(m.default_keymap); }},
+    {kKeyColoursFile, "keycolors.bin", [](SimMemory& m) { return std::span<uint8_t>(m.keycolors); }},
+};
+
+StateFile FileOfCommand(uint8_t command) {
+  switch (static_cast<Command>(command)) {
+    case Command::kWriteSettings: return kSettingsFile;
+    case Command::kWriteParams: return kParamsFile;
+    case Command::kWriteKeyMap: return kKeyMapsFile;
+    case Command::kWriteMacros: return kMacrosFile;
+    case Command::kWriteKeyColors: return kKeyColoursFile;
+    default: return kAllStateFiles;
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, p, ec);
 }
 
 }  // namespace
@@ -68,6 +83,11 @@ SimMemory FactoryMemory(const KeyboardModel& model) {
 SimKeyboard::SimKeyboard(const KeyboardModel& model, Clock& clock)
     : model_(model), clock_(clock), memory_(FactoryMemory(model)) {}
 
+SimKeyboard::~SimKeyboard() {
+  std::lock_guard lock(mutex_);
+  SaveState();
+}
+
 SimMemory SimKeyboard::Memory() const {
   std::lock_guard lock(mutex_);
   return memory_;
@@ -76,7 +96,7 @@ SimMemory SimKeyboard::Memory() const {
 void SimKeyboard::EditMemory(const std::function<void(SimMemory&)>& edit) {
   std::lock_guard lock(mutex_);
   edit(memory_);
-  SaveState();
+  SaveState(true);
 }
 
 std::vector<CommandFrame> SimKeyboard::Trace() const {
@@ -92,6 +112,23 @@ void SimKeyboard::ClearTrace() {
 void SimKeyboard::SetStateDir(std::filesystem::path dir) {
   std::lock_guard lock(mutex_);
   state_dir_ = std::move(dir);
+  state_writable_ = true;
+  snapshot_written_ = false;
+}
+
+void SimKeyboard::SetProblemReporter(std::function<void(const std::string&)> report) {
+  std::lock_guard lock(mutex_);
+  report_ = std::move(report);
+}
+
+std::vector<std::string> SimKeyboard::Problems() const {
+  std::lock_guard lock(mutex_);
+  return problems_;
+}
+
+void SimKeyboard::Report(const std::string& problem) {
+  problems_.push_back(problem);
+  if (report_) report_(problem);
 }
 
 void SimKeyboard::Plug() {
@@ -109,6 +146,8 @@ void SimKeyboard::Unplug() {
 
 void SimKeyboard::UnplugLocked() {
   if (!plugged_) return;
+  in_exchange_ = false;
+  SaveState();
   plugged_ = false;
   ++generation_;
   vendor_in_.clear();
@@ -136,6 +175,7 @@ void SimKeyboard::SwitchProfileOnKeyboard(int profile) {
   {
     std::lock_guard lock(mutex_);
     memory_.settings[10] = static_cast<uint8_t>(profile);
+    dirty_ |= kSettingsFile;
     SaveState();
   }
   SendConsumerUsage(kNotifyProfile);
@@ -145,6 +185,7 @@ void SimKeyboard::ChangeLightingOnKeyboard(uint8_t mode) {
   {
     std::lock_guard lock(mutex_);
     memory_.params[memory_.settings[10] * 42] = mode;
+    dirty_ |= kParamsFile;
     SaveState();
   }
   SendConsumerUsage(kNotifyLighting);
@@ -233,7 +274,13 @@ int SimKeyboard::Write(SimInterface iface, uint64_t generation, const std::atomi
       cv_.notify_all();
     }
   }
-  if (changed) SaveState();
+  // Memory reaches the files once an exchange is over, not at every frame
+  // of it (a macro area is some 150 frames).
+  const uint8_t command = request[frame::kCommand];
+  if (command == static_cast<uint8_t>(Command::kBeginExchange)) in_exchange_ = true;
+  if (command == static_cast<uint8_t>(Command::kEndExchange)) in_exchange_ = false;
+  if (changed) dirty_ |= FileOfCommand(command);
+  if (!in_exchange_) SaveState();
   if (memory_.boot_mode || (unplug_after_ > 0 && --unplug_after_ == 0)) UnplugLocked();
   return 1;
 }
@@ -321,30 +368,56 @@ std::optional<CommandFrame> SimKeyboard::Process(const CommandFrame& request, bo
 
 void SimKeyboard::LoadState() {
   if (!state_dir_) return;
-  SimMemory factory = FactoryMemory(model_);
-  SimMemory m = factory;
-  const auto& d = *state_dir_;
-  if (!ReadFileExact(d / "settings.bin", m.settings)) m.settings = factory.settings;
-  if (!ReadFileExact(d / "params.bin", m.params)) m.params = factory.params;
-  if (!ReadFileExact(d / "keymaps.bin", m.keymaps)) m.keymaps = factory.keymaps;
-  if (!ReadFileExact(d / "default_keymap.bin", m.default_keymap)) m.default_keymap = factory.default_keymap;
-  if (!ReadFileExact(d / "keycolors.bin", m.keycolors)) m.keycolors = factory.keycolors;
-  m.macros.assign(size_t{m.settings[11]} * 128, 0);
-  ReadFileExact(d / "macros.bin", m.macros);
+  SimMemory m = FactoryMemory(model_);
+  bool whole = true;
+  for (const StateArea& area : kStateAreas) {
+    const std::span<uint8_t> bytes = area.bytes(m);
+    const std::filesystem::path path = *state_dir_ / area.name;
+    std::vector<uint8_t> file;
+    const ReadResult r = ReadFileBounded(FromFsPath(path), bytes.size(), file);
+    if (r && file.size() == bytes.size()) {
+      std::copy(file.begin(), file.end(), bytes.begin());
+    } else if (r.error != ReadError::kMissing) {  // a missing file was never written: the factory's
+      whole = false;
+      const std::string why = r || r.error == ReadError::kTooLarge
+                                  ? "it holds " + std::to_string(r.size) + " bytes, not " + std::to_string(bytes.size())
+                                  : DescribeReadError(r);
+      Report("simulated keyboard: cannot use its memory file " + path.string() + ": " + why);
+    }
+    // The macro area's size follows the settings block.
+    if (area.file == kSettingsFile) m.macros.assign(size_t{m.settings[11]} * 128, 0);
+  }
+  if (!whole) {
+    Report("simulated keyboard: it runs on the factory contents for what it could not read and writes none of "
+           "its memory files, so nothing in " + state_dir_->string() + " is lost; remove the file to start afresh");
+    state_writable_ = false;
+  }
   memory_ = std::move(m);
+  dirty_ = 0;
+  snapshot_written_ = false;
 }
 
-void SimKeyboard::SaveState() const {
-  if (!state_dir_) return;
-  const auto& d = *state_dir_;
+void SimKeyboard::SaveState(bool all) {
+  // The first write of a run writes every file, so the folder always holds
+  // the whole memory.
+  if (all || (dirty_ != 0 && !snapshot_written_)) dirty_ = kAllStateFiles;
+  if (!state_dir_ || !state_writable_ || dirty_ == 0) return;
   std::error_code ec;
-  std::filesystem::create_directories(d, ec);
-  WriteFileAtomically(d / "settings.bin", memory_.settings);
-  WriteFileAtomically(d / "params.bin", memory_.params);
-  WriteFileAtomically(d / "keymaps.bin", memory_.keymaps);
-  WriteFileAtomically(d / "macros.bin", memory_.macros);
-  WriteFileAtomically(d / "default_keymap.bin", memory_.default_keymap);
-  WriteFileAtomically(d / "keycolors.bin", memory_.keycolors);
+  std::filesystem::create_directories(*state_dir_, ec);
+  for (const StateArea& area : kStateAreas) {
+    if (!(dirty_ & area.file)) continue;
+    const std::filesystem::path path = *state_dir_ / area.name;
+    const std::span<const uint8_t> pieces[] = {area.bytes(memory_)};
+    const SaveResult r = SaveFileAtomically(FromFsPath(path), pieces);
+    if (r) {
+      dirty_ &= ~area.file;
+      write_failed_ &= ~area.file;
+    } else if (!(write_failed_ & area.file)) {
+      write_failed_ |= area.file;  // said once, until a write succeeds again
+      Report("simulated keyboard: cannot write its memory file " + path.string() + ": " + DescribeSaveError(r));
+    }
+  }
+  if (dirty_ == 0) snapshot_written_ = true;
 }
 
 }  // namespace keyloom

@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/clock.h"
@@ -57,9 +58,21 @@ class SimKeyboard {
   std::vector<CommandFrame> Trace() const;
   void ClearTrace();
 
-  // Keeps the memory in `dir` between processes (raw little-endian files,
-  // loaded at plug-in, written after every frame that changed memory).
+  ~SimKeyboard();  // writes what is not written yet
+
+  // Keeps the memory in `dir` between processes: raw little-endian files,
+  // loaded at plug-in and written through the save routine when memory
+  // changed (after the frame, or at the end of the exchange it belongs to,
+  // and at unplug). A missing file takes the factory contents. A file that
+  // cannot be read, or has the wrong size, is reported; the keyboard then
+  // runs on the factory contents and writes none of its files, so the one
+  // it could not read is not lost. A file that cannot be written is
+  // reported too.
   void SetStateDir(std::filesystem::path dir);
+  // Where those reports go (by default nowhere; the programs print them).
+  void SetProblemReporter(std::function<void(const std::string&)> report);
+  // Every report so far.
+  std::vector<std::string> Problems() const;
 
   // Physical actions.
   void Plug();
@@ -96,7 +109,9 @@ class SimKeyboard {
   bool Area(uint8_t command, std::span<uint8_t>& area);
   void Notify(uint16_t usage);
   void LoadState();
-  void SaveState() const;
+  // Writes the files of the areas marked changed (all when `all`).
+  void SaveState(bool all = false);
+  void Report(const std::string& problem);
   void UnplugLocked();
   std::deque<std::vector<uint8_t>>& Queue(SimInterface iface);
 
@@ -110,6 +125,13 @@ class SimKeyboard {
   std::deque<std::vector<uint8_t>> vendor_in_, consumer_in_, boot_in_;
   std::vector<CommandFrame> trace_;
   std::optional<std::filesystem::path> state_dir_;
+  bool state_writable_ = true;  // false once a state file could not be read
+  bool in_exchange_ = false;    // between begin and end: writes wait for the end
+  unsigned dirty_ = 0;          // areas changed since they were written (bit per state file)
+  unsigned write_failed_ = 0;   // state files whose last write failed (reported once)
+  bool snapshot_written_ = false;  // every file written once since the folder was set or read
+  std::function<void(const std::string&)> report_;
+  std::vector<std::string> problems_;
   int drop_replies_ = 0;
   std::vector<std::pair<int, uint8_t>> status_faults_;  // (frames to go, status)
   bool stall_writes_ = false;

@@ -42,6 +42,31 @@ TEST(Text, MalformedUtf8BecomesReplacementCharacters) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+// Names in any encoding reach the system byte for byte; text stays text.
+TEST(Text, FileNamesKeepEveryByte) {
+  const std::string cases[] = {
+      "plain.fwc",
+      "caf\xE9.fwc",                      // Latin-1
+      "\x83\x76\x83\x8D.fwc",              // Shift-JIS
+      "\xE6\x97\xA5\xE6\x9C\xAC.fwc",      // UTF-8 Japanese
+      "\xED\xA0\x80.fwc",                // an encoded surrogate: not UTF-8
+      "\xC0\xAF \xF4\x90\x80\x80 \xFF",    // overlong, beyond U+10FFFF, 0xFF
+      "cut \xE6\x97",                     // a sequence cut short
+  };
+  for (const std::string& bytes : cases) EXPECT_EQ(FileNameToBytes(FileNameFromBytes(bytes)), bytes) << bytes;
+  EXPECT_EQ(FileNameFromBytes("\xE6\x97\xA5"), u"\u65E5");
+  EXPECT_EQ(FileNameFromBytes("caf\xE9"), u"caf\xDCE9");
+}
+
+// Windows names are UTF-16 that may hold lone surrogates; WTF-8 carries them.
+TEST(Text, Wtf8CarriesLoneSurrogates) {
+  const std::u16string cases[] = {
+      u"plain", u"\u65E5\u672C", u"a\xD800" u"b", u"\xDC00", u"\xDBFF\xDBFF", u"pair \xD83C\xDFB9",
+  };
+  for (const std::u16string& name : cases) EXPECT_EQ(Wtf8ToUtf16(Utf16ToWtf8(name)), name);
+  EXPECT_EQ(Utf16ToWtf8(u"\u65E5 \xD83C\xDFB9"), Utf16ToUtf8(u"\u65E5 \xD83C\xDFB9"));
+}
+
 TEST(Text, CaseInsensitiveSearch) {
   EXPECT_EQ(FindIgnoreAsciiCase(u"\\\\?\\HID#VID_0C45&PID_652F", u"vid_"), 8u);
   EXPECT_TRUE(EqualsIgnoreAsciiCase(u"/Kill", u"/kILL"));

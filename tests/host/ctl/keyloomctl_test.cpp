@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <map>
 #include <random>
 
+#include "base/bytes.h"
 #include "base/text.h"
 #include "model/key_apply.h"
 #include "model/key_tables.h"
@@ -50,6 +52,19 @@ struct CtlRun {
   int exit = -1;
   std::string out, err;
   int64_t ms = 0;
+};
+
+// A simulated keyboard of model B in this process, reached through a fake
+// hidraw machine: `env` is what keyloomctl needs to find it.
+struct HidrawKeyboard {
+  HidrawKeyboard() : keyboard(kModelB, clock) {
+    keyboard.Plug();
+    tree.AddKeyboard(keyboard);
+  }
+  std::string env() const { return "KEYLOOM_HIDRAW_ROOT=" + tree.root().string(); }
+  SystemClock clock;
+  SimKeyboard keyboard;
+  testing::FakeHidrawTree tree;
 };
 
 // A temporary home: the user data and settings folders, the simulated
@@ -232,11 +247,33 @@ TEST_F(CtlFixture, ImportAppliesAllThreeProfiles) {
   const SimMemory factory = FactoryMemory(kModelB);
   // The A key (usage 0x04) sits at position 19: profile 1 now sends B (0x05).
   EXPECT_EQ(Bytes(keymaps.begin() + 57, keymaps.begin() + 60), (Bytes{0x02, 0x02, 0x05}));
-  // Profiles 2 and 3 were written too: position 99 mirrors 106 in every profile.
-  for (int p = 0; p < 3; ++p)
-    EXPECT_TRUE(std::equal(keymaps.begin() + p * 512 + 297, keymaps.begin() + p * 512 + 300,
-                           factory.default_keymap.begin() + 318))
+  // Profiles 2 and 3 were written too, each as the default key map.
+  for (int p = 1; p < 3; ++p)
+    EXPECT_TRUE(std::equal(factory.default_keymap.begin(), factory.default_keymap.end(), keymaps.begin() + p * 512))
         << "profile " << p + 1;
+}
+
+// A new user's first backup, taken back, changes nothing and lists no key.
+TEST_F(CtlFixture, ExportThenImportOfAFactoryKeyboardChangesNothing) {
+  for (const char* model : {"A", "B"}) {
+    SCOPED_TRACE(model);
+    fs::remove_all(State());
+    // Two profile switches: the memory files exist from here on.
+    ASSERT_EQ(Sim({"profile", "2"}, model).exit, 0);
+    ASSERT_EQ(Sim({"profile", "1"}, model).exit, 0);
+    const auto before = Memory();
+    const fs::path file = Path(std::string("factory-") + model + ".fwc");
+    CtlRun r = Sim({"export", file.string()}, model);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    r = Sim({"import", file.string()}, model);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(Memory().at("keymaps.bin"), before.at("keymaps.bin"));
+    for (const char* profile : {"1", "2", "3"}) {
+      r = Sim({"keys", "--profile", profile}, model);
+      EXPECT_EQ(r.exit, 0) << r.err;
+      EXPECT_EQ(r.out, "") << "profile " << profile;
+    }
+  }
 }
 
 TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {
@@ -246,7 +283,10 @@ TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {
   Bytes bad_checksum = good;
   bad_checksum[31] ^= 1;
   const Bytes too_short(good.begin(), good.begin() + 1000);
-  for (const auto& [name, bytes] : {std::pair{"checksum.fwc", bad_checksum}, std::pair{"short.fwc", too_short}}) {
+  Bytes too_long = good;
+  too_long.resize(kMaxProfileFileBytes + 1);  // a valid header, and more than any profile file holds
+  for (const auto& [name, bytes] : {std::pair{"checksum.fwc", bad_checksum}, std::pair{"short.fwc", too_short},
+                                    std::pair{"huge.fwc", too_long}}) {
     SCOPED_TRACE(name);
     WriteBytes(Path(name), bytes);
     const CtlRun r = Sim({"import", Path(name).string()});
@@ -257,6 +297,136 @@ TEST_F(CtlFixture, FileThatIsNotAProfileFileGivesExit3AndChangesNothing) {
   }
   const CtlRun keys = Sim({"keys", "--file", Path("checksum.fwc").string()});
   EXPECT_EQ(keys.exit, 3);
+}
+
+// Export that cannot write its file says why, with a file error, and
+// leaves what is there as it was: a device stays a device.
+TEST_F(CtlFixture, ExportThatCannotWriteItsFileGivesAFileError) {
+  fs::create_directory(Path("folder.fwc"));
+  WriteBytes(Path("locked.fwc"), Bytes{1, 2, 3});
+  fs::permissions(Path("locked.fwc"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const struct {
+    std::string path;
+    std::string says;
+  } cases[] = {
+      {"/dev/full", "it is a device, not a regular file"},
+      {Path("folder.fwc").string(), "it is a folder, not a regular file"},
+      {Path("locked.fwc").string(), "it is read-only"},
+      {Path("missing/x.fwc").string(), "its folder cannot be used (No such file or directory)"},
+  };
+  for (const auto& c : cases) {
+    const CtlRun r = Sim({"export", c.path});
+    EXPECT_EQ(r.exit, 2) << c.path << ": " << r.err;
+    EXPECT_EQ(r.err, "keyloomctl: export: cannot write " + c.path + ": " + c.says + "\n");
+  }
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(ReadBytes(Path("locked.fwc")), (Bytes{1, 2, 3}));
+  EXPECT_FALSE(fs::exists(Path("missing")));
+}
+
+// A macro area whose header claims more than the keyboard holds exports the
+// macros that are there.
+TEST_F(CtlFixture, ExportWorksWhenTheMacroHeaderClaimsMoreThanTheCapacity) {
+  ConfigureKeyboard();
+  Bytes macros = ReadBytes(State() / "macros.bin");
+  ASSERT_EQ(macros.size(), 4096u);
+  macros[2] = 0xFF, macros[3] = 0xFF;  // 65535 bytes
+  WriteBytes(State() / "macros.bin", macros);
+  const fs::path file = Path("claims.fwc");
+  CtlRun r = Sim({"export", file.string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  r = Sim({"keys", "--file", file.string(), "--profile", "2"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.out.find("Build"), std::string::npos) << "the second macro's name: " << r.out;
+}
+
+// A keyboard that names active profile index 3 is refused the same way by
+// every command that works on the active profile.
+TEST_F(CtlFixture, ActiveProfileIndex3IsRefusedTheSameWayByEveryCommand) {
+  ASSERT_EQ(Sim({"profile", "2"}).exit, 0);
+  Bytes settings = ReadBytes(State() / "settings.bin");
+  settings[10] = 3;
+  WriteBytes(State() / "settings.bin", settings);
+  const std::vector<std::vector<std::string>> commands = {
+      {"info"}, {"profile"}, {"keys"}, {"export", Path("x.fwc").string()}, {"lighting", "set", "--speed", "1"},
+  };
+  for (const auto& args : commands) {
+    const CtlRun r = Sim(args);
+    EXPECT_EQ(r.exit, 1) << args[0];
+    EXPECT_NE(r.err.find(": the keyboard reports active profile index 3\n"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("x.fwc")));
+}
+
+// An import the keyboard does not take leaves the file in $Profile0, as the
+// main window's Apply does, and says how to finish.
+TEST_F(CtlFixture, ImportTheKeyboardDoesNotTakeIsKeptInTheWorkingProfileFile) {
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  const std::string root = machine.env();
+  const fs::path file = MakeProfileFile("one.fwc");
+  // Frames: 7 of the default key map and the settings read at arrival, then
+  // begin and the macro area; the 12th is in the first key map.
+  keyboard.ReplyStatusAt(12, 0xFF);
+  CtlRun r = Ctl({"import", file.string()}, {root});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.err, "keyloomctl: import: the keyboard did not take the key maps and macros; the working profile file " +
+                       WorkingProfile().string() + " holds " + file.string() +
+                       ": run this import again, or press Apply in Keyloom, to finish\n");
+  EXPECT_EQ(ReadBytes(WorkingProfile()), ReadBytes(file));
+  r = Ctl({"import", file.string()}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(keyboard.Memory().keymaps[57 + 2], 0x05);  // A sends B in profile 1
+}
+
+// A name that is not UTF-8 is written and read under exactly its bytes; a
+// read-only file imports.
+TEST_F(CtlFixture, FileNamesAreKeptByteForByteAndReadOnlyFilesImport) {
+  ConfigureKeyboard();
+  const std::string name = "caf\xE9 \x83\x76.fwc";  // Latin-1 and Shift-JIS bytes
+  const fs::path file = root_ / name;
+  CtlRun r = Sim({"export", file.string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  ASSERT_TRUE(fs::is_regular_file(file));
+  for (const auto& e : fs::directory_iterator(root_))
+    EXPECT_TRUE(e.path().filename() == name || e.path().filename().string().find(".fwc") == std::string::npos)
+        << "another name was written: " << e.path();
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const Bytes before = ReadBytes(file);
+  r = Sim({"import", file.string()});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  r = Sim({"keys", "--file", file.string()});
+  EXPECT_EQ(r.exit, 0) << r.err;
+}
+
+// A small file whose one long string every record names: the import is
+// refused before anything is taken for it, and nothing is written.
+TEST_F(CtlFixture, StringAmplifyingFileIsRefused) {
+  Bytes file = ReadBytes(MakeProfileFile("amplify.fwc"));
+  const uint32_t text = 2 * 131072 + 2;  // one string of 131072 units
+  file.resize(32832);
+  for (int n = 0; n < 2048; ++n) {
+    file[64 + n * 16] = 3;  // launch program, string at offset 0
+    StoreU32(&file[64 + n * 16 + 4], 0);
+  }
+  StoreU32(&file[8], 32832 + text);
+  StoreU32(&file[16], text);
+  file[31] = HeaderChecksum(file);
+  file.resize(32832 + text, 'a');
+  file[file.size() - 1] = file[file.size() - 2] = 0;
+  WriteBytes(Path("amplify.fwc"), file);
+  ConfigureKeyboard();
+  const auto before = Memory();
+  const CtlRun r = Sim({"import", Path("amplify.fwc").string()});
+  EXPECT_EQ(r.exit, 3) << r.err;
+  EXPECT_NE(r.err.find("is not a valid profile file"), std::string::npos) << r.err;
+  EXPECT_EQ(Memory(), before);
+  EXPECT_FALSE(fs::exists(WorkingProfile()));
 }
 
 TEST_F(CtlFixture, KeysListsTheAssignmentsOfAProfile) {
@@ -351,12 +521,9 @@ TEST_F(CtlFixture, NoKeyboardGivesExit1WithinASecond) {
 }
 
 TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
-  SystemClock clock;
-  SimKeyboard keyboard(kModelB, clock);
-  keyboard.Plug();
-  testing::FakeHidrawTree tree;
-  tree.AddKeyboard(keyboard);
-  const std::string root = "KEYLOOM_HIDRAW_ROOT=" + tree.root().string();
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  const std::string root = machine.env();
   CtlRun r = Ctl({"profile", "2"}, {root});
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(keyboard.Memory().settings[10], 1);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "support/sim_stack.h"
@@ -321,6 +323,53 @@ TEST(SimKeyboard, StateDirectoryKeepsMemoryBetweenProcesses) {
   again.keyboard.SetStateDir(dir);
   again.keyboard.Plug();
   EXPECT_EQ(again.keyboard.Memory().settings[10], 1);
+}
+
+// A memory file the keyboard cannot use is said, and kept: the keyboard runs
+// on the factory contents and writes none of its files.
+TEST(SimKeyboard, StateFileItCannotReadIsReportedAndLeftAlone) {
+  const auto dir = std::filesystem::path(KEYLOOM_BINARY_DIR) / "tmp" / "sim-state-unreadable";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "keymaps.bin");  // a folder where a file should be
+  {
+    std::ofstream(dir / "settings.bin", std::ios::binary) << std::string(43, '\x01');
+  }
+  SimStack sim('A', false);
+  sim.keyboard.Unplug();
+  std::vector<std::string> reported;
+  sim.keyboard.SetProblemReporter([&](const std::string& p) { reported.push_back(p); });
+  sim.keyboard.SetStateDir(dir);
+  sim.keyboard.Plug();
+  sim.Connect();
+  ASSERT_EQ(reported.size(), 3u);
+  EXPECT_NE(reported[0].find("settings.bin: it holds 43 bytes, not 44"), std::string::npos) << reported[0];
+  EXPECT_NE(reported[1].find("keymaps.bin: it is a folder, not a regular file"), std::string::npos) << reported[1];
+  EXPECT_NE(reported[2].find("writes none of its memory files"), std::string::npos) << reported[2];
+  EXPECT_EQ(sim.keyboard.Memory().settings, FactoryMemory(kModelA).settings);
+
+  ASSERT_EQ(sim.commands.SetActiveProfile(2), kResultOk);
+  EXPECT_EQ(sim.keyboard.Memory().settings[10], 2);
+  EXPECT_EQ(std::filesystem::file_size(dir / "settings.bin"), 43u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "params.bin"));
+  EXPECT_EQ(sim.keyboard.Problems(), reported);
+}
+
+TEST(SimKeyboard, StateFileItCannotWriteIsReportedOnce) {
+  const auto file = std::filesystem::path(KEYLOOM_BINARY_DIR) / "tmp" / "sim-state-is-a-file";
+  std::filesystem::create_directories(file.parent_path());
+  std::filesystem::remove_all(file);
+  std::ofstream(file) << "not a folder";
+  SimStack sim('B', false);
+  sim.keyboard.Unplug();
+  sim.keyboard.SetStateDir(file);
+  sim.keyboard.Plug();
+  sim.Connect();
+  ASSERT_EQ(sim.commands.SetActiveProfile(1), kResultOk);
+  ASSERT_EQ(sim.commands.SetActiveProfile(2), kResultOk);
+  const std::vector<std::string> problems = sim.keyboard.Problems();
+  ASSERT_EQ(problems.size(), 6u) << "one report per memory file:\n" << ::testing::PrintToString(problems);
+  EXPECT_NE(problems[0].find("cannot write its memory file"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[0].find("settings.bin: its folder cannot be used"), std::string::npos) << problems[0];
 }
 
 }  // namespace

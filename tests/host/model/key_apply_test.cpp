@@ -122,6 +122,22 @@ TEST(ApplyToKeyboard, WritesBeginMacrosActiveKeyMapEndAndNothingElse) {
   EXPECT_EQ(Commands(f.sim).front(), 1);
 }
 
+// A key whose macro was deleted does nothing on the keyboard, and keeps its
+// record: the user sees what it was and can give it another macro.
+TEST(ApplyToKeyboard, KeyWhoseMacroIsGoneIsSentAsDoingNothingAndKeepsItsRecord) {
+  ApplyFixture f('A', 1);
+  f.stores.edit.macros = {Macro(1, 2, u"kept")};
+  f.stores.edit.SetRecord(1, 0x1E, Rec(KeyType::kPlayMacro, 5));   // A: macro 5 is gone
+  f.stores.edit.SetRecord(1, 0x30, Rec(KeyType::kPlayMacro, 1));   // B: the first macro
+
+  ASSERT_TRUE(ApplyToKeyboard(f.stores, f.sim.commands, f.messages, false));
+  const std::vector<uint8_t> block = f.KeyMapInKeyboard(1);
+  EXPECT_EQ(std::vector<uint8_t>(block.begin() + 19 * 3, block.begin() + 20 * 3), (std::vector<uint8_t>{0, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(block.begin() + 52 * 3, block.begin() + 53 * 3), (std::vector<uint8_t>{5, 1, 0}));
+  EXPECT_EQ(f.stores.edit.Record(1, 0x1E), Rec(KeyType::kPlayMacro, 5));
+  EXPECT_EQ(f.stores.applied.Record(1, 0x1E), Rec(KeyType::kPlayMacro, 5));
+}
+
 TEST(ApplyToKeyboard, AllProfilesFlagWritesThreeKeyMapsAndClearsItself) {
   ApplyFixture f('B', 2);
   f.sim.link.active_profile_cache = 2;

@@ -47,14 +47,15 @@ std::vector<uint8_t> Encode(const KeyStore& store, int profile, size_t size = 37
   return block;
 }
 
-TEST(EncodeKeyMap, AllDefaultProfileIsTheDefaultMatrixWithEntry99MirroringEntry106) {
+TEST(EncodeKeyMap, AllDefaultProfileIsTheDefaultMatrix) {
   KeyStore store;
   for (int profile = 0; profile < 3; ++profile) {
     std::vector<uint8_t> block = Encode(store, profile);
-    std::vector<uint8_t> expected(kBuiltInDefaultMatrix.begin(), kBuiltInDefaultMatrix.begin() + 378);
-    std::copy_n(expected.begin() + 318, 3, expected.begin() + 297);
+    const std::vector<uint8_t> expected(kBuiltInDefaultMatrix.begin(), kBuiltInDefaultMatrix.begin() + 378);
     EXPECT_EQ(block, expected) << "profile " << profile;
-    EXPECT_EQ(Entry(block, 99), "02 02 30");
+    // The apostrophe keeps its own code; it once took the right bracket's.
+    EXPECT_EQ(Entry(block, 99), "02 02 34");
+    EXPECT_EQ(Entry(block, 106), "02 02 30");
   }
 }
 
@@ -74,7 +75,9 @@ TEST(EncodeKeyMap, EachRecordType) {
       {Rec(KeyType::kLaunchProgram, 40), "02 02 04"},
       {Rec(KeyType::kPlayMacro, 3), "05 01 01"},      // id 3 sits at position 1
       {Rec(KeyType::kPlayMacro, 0x10003), "05 01 01"},  // the id is the low 16 bits
-      {Rec(KeyType::kPlayMacro, 7), "05 01 00"},      // no such macro
+      {Rec(KeyType::kPlayMacro, 2), "05 01 00"},      // id 2 is the first macro
+      {Rec(KeyType::kPlayMacro, 7), "00 00 00"},      // no such macro: the key does nothing
+      {Rec(KeyType::kPlayMacro, 0), "00 00 00"},
       {Rec(KeyType::kStopMacro), "05 02 00"},
       {Rec(KeyType::kTextBlock, 2), "00 00 00"},
       {Rec(KeyType::kMedia, 1), "03 CD 00"},
@@ -107,7 +110,6 @@ TEST(EncodeKeyMap, PositionsWithoutAKeyNeverChange) {
   for (int k = 0; k < kRecordsPerBlock; ++k) store.SetRecord(2, k, Rec(KeyType::kDisabled));
   std::vector<uint8_t> block = Encode(store, 2);
   for (int k = 0; k < kKeyMapPositions; ++k) {
-    if (k == 99) continue;  // mirrors 106
     KeyFunctionCode d{kBuiltInDefaultMatrix[k * 3], kBuiltInDefaultMatrix[k * 3 + 1],
                       kBuiltInDefaultMatrix[k * 3 + 2]};
     std::string expected = DecodeFunction(d) == 0 ? Entry(d) : "00 00 00";
@@ -277,6 +279,21 @@ TEST(KeyStore, StringSlotsKeepTheSumOfSizes) {
   EXPECT_FALSE(SetStringSlot(store, 2048, u"x"));
   EXPECT_FALSE(ClearStringSlot(store, -1));
   EXPECT_EQ(store.text_size, 12u);
+}
+
+// The store holds a string of 32767 units and 1 MiB of strings in all; what
+// would pass that is refused and the slot keeps what it had.
+TEST(KeyStore, StringSlotsHoldWhatTheStoreCanHold) {
+  KeyStore store;
+  EXPECT_TRUE(SetStringSlot(store, 0, std::u16string(kMaxStringUnits, u'p')));
+  EXPECT_EQ(store.slots[0].size, kMaxStringSlotBytes);
+  EXPECT_FALSE(SetStringSlot(store, 1, std::u16string(kMaxStringUnits + 1, u'p')));
+  EXPECT_EQ(store.slots[1].size, 0u);
+  for (int n = 1; n < 16; ++n) ASSERT_TRUE(SetStringSlot(store, n, std::u16string(kMaxStringUnits, u'p'))) << n;
+  EXPECT_EQ(store.text_size, kMaxTextPoolBytes);
+  EXPECT_FALSE(SetStringSlot(store, 16, u""));
+  EXPECT_TRUE(SetStringSlot(store, 15, u"short"));  // replacing makes room
+  EXPECT_EQ(store.text_size, kMaxTextPoolBytes - kMaxStringSlotBytes + 12);
 }
 
 }  // namespace

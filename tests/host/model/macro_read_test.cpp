@@ -75,11 +75,29 @@ TEST(ReadMacroArea, HeaderShorterThanItselfMeansNoMacros) {
   EXPECT_TRUE(area.empty());
 }
 
+// A header that claims more than the keyboard's macro area is read as far as
+// the area goes, and what lies within it decodes.
+TEST(ReadMacroArea, AreaClaimingMoreThanTheCapacityIsReadToTheCapacity) {
+  SimStack stack;
+  const std::vector<uint8_t> written = BuildMacroArea(TwoMacros(), 100, true);
+  stack.keyboard.EditMemory([&](SimMemory& m) {
+    std::copy(written.begin(), written.end(), m.macros.begin());
+    m.macros[2] = 0xFF, m.macros[3] = 0xFF;  // 65535 bytes, of 4096
+  });
+  stack.link.macro_capacity = static_cast<int>(stack.keyboard.Memory().macros.size());
+  std::vector<uint8_t> area;
+  ASSERT_EQ(ReadMacroArea(stack.commands, area), kResultOk);
+  EXPECT_EQ(area.size(), 4096u);
+  const std::vector<MacroRecord> back = DecodeMacroArea(area, u"Macro ");
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(std::u16string(back[1].name), u"volume");
+}
+
 TEST(ReadMacroArea, FailuresAreReportedNotTakenForAnEmptyArea) {
   SimStack stack;
   std::vector<uint8_t> area;
-  // An area announcing more than the keyboard's memory: the keyboard refuses
-  // the read past its end.
+  // An area announcing more than the keyboard's memory, whose capacity is
+  // not known: the keyboard refuses the read past its end.
   stack.keyboard.EditMemory([](SimMemory& m) {
     m.macros[0] = 0xAA;
     m.macros[1] = 0x55;

@@ -111,6 +111,18 @@ TEST(ProfileFile, CheckRefusesWhatTheHeaderGetsWrong) {
       // The header is consistent but the file lacks what it declares.
       {"shorter than declared", [](auto& f) { f = ValidFile(1, 8), f.resize(kBlock + 100); }, 0},
       {"text pool cut short", [](auto& f) { f = ValidFile(0, 8), f.pop_back(); }, 0},
+      // More than the store holds, or than any valid file holds, is refused
+      // before it is read.
+      {"text pool larger than the store holds", [](auto& f) { f = ValidFile(0, uint32_t(kMaxTextPoolBytes) + 2); }, 0},
+      {"the largest valid file", [](auto& f) { f = ValidFile(100, uint32_t(kMaxTextPoolBytes)); }, 1},
+      {"larger than any valid file", [](auto& f) { f = ValidFile(100, uint32_t(kMaxTextPoolBytes)), f.push_back(0); }, 0},
+      {"a string longer than a slot holds",
+       [](auto& f) {
+         f = ValidFile(0, (kMaxStringUnits + 1) * 2 + 2);
+         PutRecord(f, 9, Rec(KeyType::kTextBlock, 0));
+         std::fill(f.begin() + kBlock, f.end() - 2, 'x');
+       },
+       0},
   };
   for (const Case& c : cases) {
     CheckFixture fx;
@@ -129,6 +141,26 @@ TEST(ProfileFile, CheckRefusesWhatTheHeaderGetsWrong) {
   }
 }
 
+// Records that all name one string (a small file asking for a copy of its
+// string in every slot) get copies only while they fit in the store.
+TEST(ProfileFile, SharedStringsAreCopiedOnlyAsFarAsTheStoreHolds) {
+  const uint32_t text = kMaxStringSlotBytes;  // one string of 32767 units
+  std::vector<uint8_t> file = ValidFile(0, text);
+  for (int n = 0; n < kKeyRecordCount; ++n) PutRecord(file, n, Rec(KeyType::kTextBlock, 0));
+  std::fill(file.begin() + kBlock, file.end() - 2, 'y');
+  ASSERT_EQ(CheckProfileBytes(file), ProfileCheck::kValid);
+  KeyStore store;
+  ASSERT_TRUE(ReadProfileBytes(file, store));
+  EXPECT_EQ(store.text_size, kMaxTextPoolBytes);
+  EXPECT_EQ(store.slots[15].size, kMaxStringSlotBytes);
+  EXPECT_EQ(store.slots[16].size, 0u);
+  EXPECT_EQ(store.RecordAt(2047), Rec(KeyType::kTextBlock, 0)) << "the record stays, without a string";
+
+  TempDir dir;
+  ASSERT_TRUE(ProfileFileWrite(dir.File("out.fwc"), store, true));
+  EXPECT_EQ(ReadFile(dir.File("out.fwc")).size(), kBlock + kMaxTextPoolBytes);
+}
+
 TEST(ProfileFile, CheckOfFilesThatCannotBeRead) {
   CheckFixture fx;
   EXPECT_EQ(fx.Check(fx.dir.File("missing.fwc")), 0);
@@ -139,6 +171,15 @@ TEST(ProfileFile, CheckOfFilesThatCannotBeRead) {
   std::filesystem::create_directories(fx.dir.path() / "folder.fwc");
   EXPECT_EQ(fx.Check(fx.dir.File("folder.fwc")), kProfileCheckCannotOpen);
   EXPECT_TRUE(fx.boxes.shown.empty());  // none of these is a format error
+
+  // A read-only file is read like any other: it is never opened for writing.
+  const std::u16string locked = fx.dir.File("locked.fwc");
+  WriteFile(locked, ValidFile());
+  std::filesystem::permissions(std::filesystem::path(locked), std::filesystem::perms::owner_read);
+  EXPECT_EQ(fx.Check(locked), 1);
+  KeyStore store;
+  EXPECT_EQ(ProfileFileRead(locked, store), 1);
+  std::filesystem::permissions(std::filesystem::path(locked), std::filesystem::perms::owner_all);
 }
 
 // Records whose strings lie in, across and outside the pool.
@@ -321,8 +362,8 @@ struct KeyboardFixture {
     texts.texts[u"PROFILE_FORMAT_ERROR"] = u"Bad: %s";
   }
 
-  // Key maps with a few assignments per profile, as this program writes them
-  // (entry 99 a copy of entry 106), and a macro area with two macros.
+  // Key maps with a few assignments per profile and a macro area with two
+  // macros.
   void Configure(bool names) {
     MacroRecord a, b;
     a.macro_id = 1, a.cycles = 3, a.event_count = 2;
@@ -345,8 +386,6 @@ struct KeyboardFixture {
       entry(1, 20, {5, 2, 0});     // stops macros
       entry(2, 33, {5, 5, 3});     // a keyboard function
       entry(2, 34, {0, 0, 0});     // disabled
-      for (int p = 0; p < 3; ++p)
-        std::copy_n(m.keymaps.begin() + p * stride + 318, 3, m.keymaps.begin() + p * stride + 297);
       std::fill(m.macros.begin(), m.macros.end(), 0);
       std::copy(area.begin(), area.end(), m.macros.begin());
       m.settings[10] = 1;
@@ -411,6 +450,30 @@ TEST(ProfileFile, KeyboardMemoryRoundTripsThroughExportAndImport) {
     EXPECT_EQ(std::u16string(f.stores.edit.macros[1].name), u"World");
     EXPECT_EQ(f.stores.edit.Record(1, 0x1E).kind(), KeyType::kPlayMacro);
     EXPECT_EQ(ReadFile(working), file) << model;
+  }
+}
+
+// A new user's first backup, taken back: nothing changes on the keyboard and
+// no key reads as assigned (the apostrophe once came back as the bracket).
+TEST(ProfileFile, FactoryKeyboardExportedAndImportedStaysAsItWas) {
+  for (char model : {'A', 'B'}) {
+    SCOPED_TRACE(model);
+    KeyboardFixture f(model);
+    const SimMemory factory = f.sim.keyboard.Memory();
+    const std::u16string path = f.dir.File("factory.fwc");
+    ASSERT_EQ(ProfileFileFromKeyboard(path, f.sim.commands, f.texts), 1);
+    ProfileImportContext context{f.stores, f.sim.commands, f.texts, f.boxes, u"", nullptr};
+    ASSERT_TRUE(ImportProfileFile(path, context));
+    ASSERT_TRUE(context.applied);
+    EXPECT_EQ(f.sim.keyboard.Memory().keymaps, factory.keymaps);
+    for (int p = 0; p < kProfileCount; ++p)
+      for (uint16_t k = 0; k < kRecordsPerBlock; ++k)
+        EXPECT_FALSE(f.stores.edit.Record(p, k).assigned()) << "profile " << p << " key index " << k;
+    // Read back from the keyboard, the key maps decode to no assignment either.
+    ASSERT_EQ(ProfileFileFromKeyboard(path, f.sim.commands, f.texts), 1);
+    KeyStore again;
+    ASSERT_EQ(ProfileFileRead(path, again), 1);
+    EXPECT_EQ(again.block, f.stores.edit.block);
   }
 }
 

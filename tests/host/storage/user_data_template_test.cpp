@@ -192,21 +192,23 @@ std::string GenerateTemplate() {
   return out;
 }
 
-std::string WithoutCarriageReturns(std::string s) {
-  s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-  return s;
+// UTF-16LE with a byte-order mark: the INI service keeps a file's encoding,
+// so the files made from the template keep names in any script.
+std::vector<uint8_t> Utf16LeWithBom(const std::string& utf8) {
+  std::vector<uint8_t> out = {0xFF, 0xFE};
+  for (char16_t c : Utf8ToUtf16(utf8)) out.insert(out.end(), {uint8_t(c & 0xFF), uint8_t(c >> 8)});
+  return out;
 }
 
 TEST(UserDataTemplate, ShippedTemplateIsTheGeneratedOne) {
   PortableIniService ini;
   UserDataStore store(ini, u"", kAssetsFolder);
   const std::u16string path = store.TemplatePath();
-  const std::string generated = GenerateTemplate();
+  const std::vector<uint8_t> generated = Utf16LeWithBom(GenerateTemplate());
   if (const char* write = std::getenv("KEYLOOM_WRITE_ASSETS"); write && *write == '1') {
     persist_test::WriteFile(path, generated);
   }
-  EXPECT_EQ(WithoutCarriageReturns(persist_test::ReadText(path)), WithoutCarriageReturns(generated))
-      << "regenerate with KEYLOOM_WRITE_ASSETS=1";
+  EXPECT_TRUE(persist_test::ReadFile(path) == generated) << "regenerate with KEYLOOM_WRITE_ASSETS=1";
 }
 
 // What a user starts with reads back as meant: ten named modes, each with a

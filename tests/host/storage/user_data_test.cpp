@@ -45,6 +45,21 @@ TEST(UserData, FreshUserGetsThreeCopiesOfTheTemplate) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder), {}), 3);
 }
 
+// The files made from the UTF-16 template keep names in any script (an 8-bit
+// file kept them as question marks).
+TEST(UserData, UserModeNameInJapaneseReadsBackAsWritten) {
+  UserDataFixture f;
+  ASSERT_TRUE(f.store.SeedUserDataFolder());
+  const std::u16string name = u"\u65E5\u672C\u8A9E\u306E\u30E2\u30FC\u30C9 \U0001F3B9";
+  EXPECT_EQ(f.store.WriteUserModeName(2, 3, name), 1);
+  EXPECT_EQ(f.store.ReadUserModeName(2, 3), name);
+  EXPECT_EQ(f.store.ReadUserModeName(2, 4), u"Zones");
+  const std::vector<uint8_t> bytes = ReadFile(f.store.FilePath(2));
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+}
+
 TEST(UserData, DeletedFileStaysMissingAndReadsAsDefaults) {
   UserDataFixture f;
   ASSERT_TRUE(f.store.SeedUserDataFolder());
