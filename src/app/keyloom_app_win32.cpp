@@ -23,6 +23,7 @@
 #include "ui/controls/picture_win32.h"
 #include "ui/controls/shell_win32.h"
 #include "ui/main/keyloom_dlg_win32.h"
+#include "ui/main/main_lighting_panel_win32.h"
 
 namespace keyloom {
 
@@ -107,6 +108,9 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
     MainWindowContext context{resources,      *ini,          texts,           presence,         shell,
                               notifier,       instance_mutex, model,          *hid.backend,     paths.main_skin,
                               paths.skin_folder, paths.help_folder, paths.profile_skin};
+    context.make_lighting_panel = [&lighting_view](CKeyloomDlg& window) {
+      return MakeMainLightingPanel(window, lighting_view);
+    };
     CKeyloomDlg main_window(context);
     // A window that could not be created is a failed start, not a normal end.
     if (main_window.DoModal() == -1) return kExitNoWindow;

@@ -224,25 +224,16 @@ LRESULT CALLBACK CLightingPanel::ParentProc(HWND window, UINT message, WPARAM wp
 }
 
 bool CLightingPanel::HandleParentMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
-  switch (message) {
-    case kSliderMessage:
-      if (wparam != kBrightnessSlider && wparam != kSpeedSlider) return false;
-      logic_.OnSlider(static_cast<uint16_t>(wparam), static_cast<int>(lparam));
-      result = 0;
-      return true;
-    case WM_COMMAND:
-      if (lparam == 0 || !OnCommand(LOWORD(wparam), HIWORD(wparam))) return false;
-      result = 0;
-      return true;
-    case WM_CTLCOLOREDIT: {
-      const auto id = static_cast<uint16_t>(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
-      if (id != kRed && id != kGreen && id != kBlue) return false;
-      result = reinterpret_cast<LRESULT>(ColourSkinField(reinterpret_cast<HDC>(wparam), field_brush_.get()));
-      return true;
-    }
-    default:
-      return false;
-  }
+  if (message != WM_CTLCOLOREDIT) return false;
+  const auto id = static_cast<uint16_t>(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
+  if (id != kRed && id != kGreen && id != kBlue) return false;
+  result = reinterpret_cast<LRESULT>(ColourSkinField(reinterpret_cast<HDC>(wparam), field_brush_.get()));
+  return true;
+}
+
+void CLightingPanel::OnSlider(int control_id, int position) {
+  if (control_id != kBrightnessSlider && control_id != kSpeedSlider) return;
+  logic_.OnSlider(static_cast<uint16_t>(control_id), position);
 }
 
 bool CLightingPanel::OnCommand(int control_id, int code) {

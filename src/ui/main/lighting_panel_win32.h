@@ -1,11 +1,11 @@
 // The lighting panel on a window: it creates its controls on the given
 // parent (ids, kinds and skin places from the panel's control table), loads
 // its pictures once from the skin folder, implements the panel's view and
-// hands every input of its controls to LightingPanelLogic. It listens to the
-// parent's messages for its own controls (commands, the slider message,
-// field colours) through a subclass, so the parent only has to create it
-// and pass on what is not a control's: refreshes, the preview timer, key
-// clicks while the lighting view is on, and language changes.
+// hands every input of its controls to LightingPanelLogic. The window that
+// holds it passes on its controls' commands (OnCommand), the slider message
+// (OnSlider), refreshes, the preview timer, key clicks while the lighting
+// view is on and language changes; the panel itself colours its number
+// fields through a subclass of that window.
 #pragma once
 
 #include <windows.h>
@@ -58,11 +58,14 @@ class CLightingPanel final : private LightingPanelView {
   void OnPreviewTimer();
   // Captions in the language at `index`: labels, mode names, "other".
   void Relabel(int index);
-  // A message of the parent concerning the panel's controls; true when it
-  // was handled, with its result.
+  // A message of the parent concerning the panel's controls (the number
+  // fields' colours); true when it was handled, with its result.
   bool HandleParentMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   // A command (WM_COMMAND) from a control: true when the control is the panel's.
   bool OnCommand(int control_id, int notification);
+  // The slider message 0x28D1 (wparam the slider's id, lparam its position);
+  // other ids are ignored.
+  void OnSlider(int control_id, int position);
 
   HWND control(uint16_t id) const;
   // The picture a control shows (pictures and sliders), for tests.
