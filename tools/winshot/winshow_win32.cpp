@@ -11,23 +11,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-namespace {
-
-constexpr LONG_PTR kMainWindowTag = 0x4D41494E;  // 'MAIN'
-
-HWND FindMainWindow() {
-  HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM param) {
-        if (GetWindowLongPtrW(window, GWLP_USERDATA) != kMainWindowTag) return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-}  // namespace
+#include "main_window_find.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
@@ -44,10 +28,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   const DWORD timeout = static_cast<DWORD>(wcstoul(argv[2], nullptr, 10));
   const DWORD start = GetTickCount();
-  HWND window = FindMainWindow();
+  HWND window = keyloom_tools::FindMainWindow().window;
   while (!window && GetTickCount() - start < timeout) {
     Sleep(100);  // another process's window can only be awaited in real time
-    window = FindMainWindow();
+    window = keyloom_tools::FindMainWindow().window;
   }
   if (!window) return 11;
   ShowWindow(window, command);
