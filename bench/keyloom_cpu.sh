@@ -66,7 +66,7 @@ for f in "$BUILD/win/Keyloom.exe" "$BUILD/win/tools/winshow.exe" "$BUILD/host/to
 done
 rm -rf "$WORK"
 mkdir -p "$WORK/sim"
-"$BUILD/host/tools/ctl/keyloomctl" --simulate B --sim-state "$WORK/sim" lighting set --mode 13 --colourful on >/dev/null
+"$BUILD/host/tools/ctl/keyloomctl" --simulate B --sim-state "$WORK/sim" lighting set --mode ${KEYLOOM_CPU_MODE:-13} --colourful on >/dev/null
 
 # The lighting view is a per-user setting in the prefix: on for the run, and
 # afterwards as it was.

@@ -1,6 +1,6 @@
 // The image button: an owner-drawn push button that copies its face from
-// one of five full-window state pictures at its own position (or draws a
-// colour frame instead), with an optional caption and a tooltip.
+// one of five full-window state pictures at its own position (with a colour
+// frame over it when the frame is on), with an optional caption and a tooltip.
 #pragma once
 
 #include <windows.h>

@@ -6,6 +6,8 @@
 // window's MainModel and the lighting view setting it is given.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 
 #include "ui/controls/colour_button_win32.h"
@@ -25,13 +27,19 @@ class CMainLightingPanel final : public LightingPanel {
   // `view_setting` is the setting the window's model reads (the same file);
   // `colour_dialog` null: the system's colour dialog. Both outlive the panel.
   CMainLightingPanel(CKeyloomDlg& window, LightingViewFile& view_setting, ColourDialog* colour_dialog = nullptr);
+  ~CMainLightingPanel() override;
+  CMainLightingPanel(const CMainLightingPanel&) = delete;
+  CMainLightingPanel& operator=(const CMainLightingPanel&) = delete;
 
   void Initialise() override;
   void RefreshFromModel() override { panel_.logic().Refresh(); }
   void OnUserModesLoaded() override { panel_.logic().ShowUserModes(); }
   void ResetToDefaults() override { panel_.logic().ResetToDefaults(); }
   void OnSliderMoved(int control_id, int position) override { panel_.OnSlider(control_id, position); }
-  void OnPreviewTick() override { panel_.OnPreviewTimer(); }
+  // Hidden or minimised, the window's preview timer is stopped (each wake-up
+  // costs the process time for nothing); it starts again when the window
+  // is shown or restored.
+  void OnPreviewTick() override;
   bool OnCommand(int control_id, int notification) override { return panel_.OnCommand(control_id, notification); }
   void OnLanguage(int index) override { panel_.Relabel(index); }
   bool LightingViewOn() const override;
@@ -42,7 +50,12 @@ class CMainLightingPanel final : public LightingPanel {
   LightingPreview& preview() { return preview_; }
 
  private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void RestartPreviewTimer();
+
   CKeyloomDlg& window_;
+  HWND listening_ = nullptr;  // the window whose showing restarts the timer
+  bool timer_stopped_ = false;
   SystemColourDialog own_dialog_;
   CKeyButtonPainter painter_;
   KeyColourBoard keys_;

@@ -1,5 +1,5 @@
 // A key-button painter for tests: what every button shows now, and every
-// repaint in order; it can pass each call on to real buttons.
+// repaint in order.
 #pragma once
 
 #include <functional>
@@ -17,17 +17,14 @@ class RecordingPainter final : public KeyButtonPainter {
   void ShowKeyColour(uint16_t id, Colour colour) override {
     shown[id] = colour;
     repaints.push_back(id);
-    if (forward) forward->ShowKeyColour(id, colour);
     if (during_paint) during_paint();
   }
   void ClearKeyColour(uint16_t id) override {
     shown.erase(id);
     repaints.push_back(id);
-    if (forward) forward->ClearKeyColour(id);
   }
   void ClearSelectedLooks() override {
     ++selection_clears;
-    if (forward) forward->ClearSelectedLooks();
   }
 
   std::optional<Colour> at(uint16_t id) const {
@@ -39,7 +36,6 @@ class RecordingPainter final : public KeyButtonPainter {
   std::vector<uint16_t> repaints;
   int selection_clears = 0;
   std::function<void()> during_paint;
-  KeyButtonPainter* forward = nullptr;
 };
 
 }  // namespace keyloom::testing
