@@ -58,9 +58,13 @@ void CPngButton::SetSelected(bool selected, bool redraw) {
   if (redraw) Redraw();
 }
 
-void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on) {
+void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on, bool redraw) {
   frame_ = MakeColourFrame(colour, strength, on);
-  Redraw();
+  if (redraw) {
+    Redraw();
+  } else if (hwnd_) {
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
 }
 
 void CPngButton::SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,

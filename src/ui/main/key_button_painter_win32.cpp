@@ -5,14 +5,17 @@ namespace keyloom {
 namespace {
 // The frame's strength is stored by the button but does not change the drawing.
 constexpr int kFrameStrength = 50;
+// The buttons a preview tick changes are painted together in the window's
+// next paints, not one by one while the tick runs.
+constexpr bool kPaintAtOnce = false;
 }  // namespace
 
 void CKeyButtonPainter::ShowKeyColour(uint16_t control_id, Colour colour) {
-  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(colour, kFrameStrength, true);
+  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(colour, kFrameStrength, true, kPaintAtOnce);
 }
 
 void CKeyButtonPainter::ClearKeyColour(uint16_t control_id) {
-  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(0, kFrameStrength, false);
+  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(0, kFrameStrength, false, kPaintAtOnce);
 }
 
 void CKeyButtonPainter::ClearSelectedLooks() {
