@@ -2,7 +2,8 @@
 # CPU time of Keyloom.exe under Wine while the lighting preview runs: SECONDS
 # (default 30) with the main window shown, then as long hidden, then
 # minimised. Keyloom runs on the simulated keyboard B with effect 13 (the
-# reaction effect, the busiest preview step) and the lighting view on.
+# reaction effect, the busiest preview step; KEYLOOM_CPU_MODE chooses
+# another) and the lighting view on.
 # `./dev bench` runs it after the Windows build; it prints the share of one
 # core and saves a screenshot of the shown window in build/bench-cpu/.
 #   bench/keyloom_cpu.sh [SECONDS]
