@@ -26,6 +26,7 @@
 #include "ui/dialogs/update_dlg_win32.h"
 #include "ui/main/keyloom_dlg_win32.h"
 #include "ui/main/main_key_editor_win32.h"
+#include "ui/main/main_lighting_panel_win32.h"
 
 namespace keyloom {
 
@@ -109,6 +110,9 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
     FirmwareUpdate firmware(firmware_context);
     HookUpFirmwareUpdate(context, firmware, clock);
     context.make_key_editor = MakeMainKeyEditor;
+    context.make_lighting_panel = [&lighting_view](CKeyloomDlg& window) {
+      return MakeMainLightingPanel(window, lighting_view);
+    };
     CKeyloomDlg main_window(context);
     // A window that could not be created is a failed start, not a normal end.
     if (main_window.DoModal() == -1) return kExitNoWindow;

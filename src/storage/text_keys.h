@@ -49,7 +49,8 @@ inline constexpr std::array<std::u16string_view, 107> kTextKeys = {
 };
 
 // Keys of section "LIGHT".
-inline constexpr std::array<std::u16string_view, 3> kLightTextKeys = {u"Color", u"JColor", u"Tool"};
+// "Other" captions the colour buttons' entry for a free colour.
+inline constexpr std::array<std::u16string_view, 4> kLightTextKeys = {u"Color", u"JColor", u"Tool", u"Other"};
 
 // Section "MODE" holds one name per lighting mode number, in decimal.
 inline constexpr int kFirstModeNumber = 1;

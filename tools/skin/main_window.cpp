@@ -252,13 +252,14 @@ Dialog BuildMain(const Fonts& f) {
   const char* choices[] = {"CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC", "CONTROL_LANPIC"};
   for (int i = 0; i < 4; ++i) d.Add(choices[i], {244 + i * 34, kRow2, 28, 28});
   d.Add("CONTROL_umCombo", {36, kRow2 + 2, 180, 300});
-  d.Add("CONTROL_USERysStatic", {232, kRow2 + 4, 44, 20});
-  d.Add("CONTROL_USERysButton", {278, kRow2, 56, 28});
-  d.Add("CONTROL_USERjsStatic", {350, kRow2 + 4, 44, 20});
-  d.Add("CONTROL_USERjsButton", {396, kRow2, 56, 28});
-  d.Add("CONTROL_USERgjStatic", {468, kRow2 + 4, 40, 20});
-  d.Add("CONTROL_USERgjStaPic1", {510, kRow2, 40, 28});
-  d.Add("CONTROL_USERgjStaPic2", {552, kRow2, 40, 28});
+  // Text labels from the language file: room for longer words ("BASE COLOR").
+  d.Add("CONTROL_USERysStatic", {234, kRow2 + 4, 50, 20});
+  d.Add("CONTROL_USERysButton", {286, kRow2, 56, 28});
+  d.Add("CONTROL_USERjsStatic", {362, kRow2 + 4, 100, 20});
+  d.Add("CONTROL_USERjsButton", {464, kRow2, 56, 28});
+  d.Add("CONTROL_USERgjStatic", {540, kRow2 + 4, 48, 20});
+  d.Add("CONTROL_USERgjStaPic1", {590, kRow2, 40, 28});
+  d.Add("CONTROL_USERgjStaPic2", {632, kRow2, 40, 28});
   d.Add("CONTROL_RGBStatic", {792, kRow2 + 4, 30, 20});
   d.Add("COLOR_R", {824, kRow2 + 2, 40, 24});
   d.Add("COLOR_G", {868, kRow2 + 2, 40, 24});

@@ -15,28 +15,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "main_window_find.h"
+
 namespace {
 
-constexpr LONG_PTR kMainWindowTag = 0x4D41494E;  // 'MAIN'
-
-struct Found {
-  HWND window = nullptr;
-  bool visible = false;
-};
-
-Found FindMainWindow() {
-  Found found;
-  EnumWindows(
-      [](HWND window, LPARAM param) {
-        auto* f = reinterpret_cast<Found*>(param);
-        if (GetWindowLongPtrW(window, GWLP_USERDATA) != kMainWindowTag) return TRUE;
-        f->window = window;
-        f->visible = IsWindowVisible(window) && !IsIconic(window);
-        return f->visible ? FALSE : TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+using keyloom_tools::FindMainWindow;
+using Found = keyloom_tools::FoundWindow;
 
 // The screen's pixels in `r`, as the 24-bit bottom-up rows a BMP file holds.
 struct Capture {

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ui/controls/picture_win32.h"
 
 namespace keyloom {
@@ -78,17 +80,19 @@ void CBitmapSlider::Apply(const SliderOutcome& outcome) {
 }
 
 void CBitmapSlider::Paint(HDC dc) {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  if (logic_.mouse_over()) DrawFocusRect(dc, &client);
-  if (!picture_) return;
-  // The picture sits inside the focus rectangle.
-  const RECT draw{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
-  MemoryDc source(dc);
-  SelectedObject selected(source.get(), picture_.get());
-  const SIZE size = BitmapSize(picture_.get());
-  BitBlt(dc, draw.left, draw.top, std::min<LONG>(size.cx, draw.right - draw.left),
-         std::min<LONG>(size.cy, draw.bottom - draw.top), source.get(), 0, 0, SRCCOPY);
+  // The frame is inverted on a fresh copy of the picture, never on what the
+  // screen showed before, so the same state always gives the same pixels.
+  PaintBuffered(hwnd_, dc, [&](HDC buffer, const RECT& client) {
+    PaintParentBackground(hwnd_, buffer, client);
+    if (picture_) {
+      MemoryDc source(dc);
+      SelectedObject selected(source.get(), picture_.get());
+      const SIZE size = BitmapSize(picture_.get());
+      BitBlt(buffer, 0, 0, std::min<LONG>(size.cx, client.right), std::min<LONG>(size.cy, client.bottom),
+             source.get(), 0, 0, SRCCOPY);
+    }
+    if (logic_.mouse_over()) DrawFocusRect(buffer, &client);
+  });
 }
 
 LRESULT CALLBACK CBitmapSlider::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,

@@ -111,6 +111,19 @@ GdiRegion RegionFromMask(HBITMAP mask) {
   return all;
 }
 
+void PaintParentBackground(HWND control, HDC dc, const RECT& client) {
+  HWND parent = GetParent(control);
+  auto brush = parent ? reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent, GCLP_HBRBACKGROUND)) : nullptr;
+  FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+  if (!parent) return;
+  POINT origin{0, 0};
+  MapWindowPoints(control, parent, &origin, 1);
+  POINT previous{};
+  SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+}
+
 SkinSurface::SkinSurface(HWND window, int width, int height) : width_(width), height_(height) {
   WindowDc window_dc(window);
   dc_ = MemoryDc(window_dc.get());

@@ -58,9 +58,13 @@ void CPngButton::SetSelected(bool selected, bool redraw) {
   if (redraw) Redraw();
 }
 
-void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on) {
+void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on, bool redraw) {
   frame_ = MakeColourFrame(colour, strength, on);
-  Redraw();
+  if (redraw) {
+    Redraw();
+  } else if (hwnd_) {
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
 }
 
 void CPngButton::SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,
@@ -104,15 +108,18 @@ void CPngButton::Draw(HDC dc) {
   RECT client{};
   GetClientRect(hwnd_, &client);
   const ButtonLook look = SelectButtonLook(state());
+  // The face is copied under the frame too: a button first painted with its
+  // frame on (a window shown in the per-key mode, or uncovered) would
+  // otherwise show an empty black face.
+  if (const SkinSurface* surface = surfaces_[static_cast<size_t>(look)]; surface && surface->has_picture()) {
+    const FaceSource from = face_source();
+    BitBlt(dc, 0, 0, client.right, client.bottom, surface->dc(), from.x, from.y, SRCCOPY);
+  }
   if (frame_.on) {
-    // Only the frame: the inside keeps what the button showed before.
     GdiPen pen(CreatePen(PS_SOLID, 2, frame_.colour));
     SelectedObject with_pen(dc, pen.get());
     SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, 1, 1, client.right - 1, client.bottom - 1);
-  } else if (const SkinSurface* surface = surfaces_[static_cast<size_t>(look)]; surface && surface->has_picture()) {
-    const FaceSource from = face_source();
-    BitBlt(dc, 0, 0, client.right, client.bottom, surface->dc(), from.x, from.y, SRCCOPY);
   }
   if (caption_.show) DrawCaption(dc, client, look);
 }

@@ -1,6 +1,6 @@
 // The image button: an owner-drawn push button that copies its face from
-// one of five full-window state pictures at its own position (or draws a
-// colour frame instead), with an optional caption and a tooltip.
+// one of five full-window state pictures at its own position (with a colour
+// frame over it when the frame is on), with an optional caption and a tooltip.
 #pragma once
 
 #include <windows.h>
@@ -33,7 +33,8 @@ class CPngButton {
   void SetOrigin(int x, int y, bool redraw);
   void Place(int x, int y, const StateSurfaces& surfaces, bool redraw);
   void SetSelected(bool selected, bool redraw);
-  void SetColourFrame(uint32_t colour, int strength, bool on);
+  // `redraw` false: the button is only marked for painting with the next paints.
+  void SetColourFrame(uint32_t colour, int strength, bool on, bool redraw = true);
   void SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,
                        uint32_t pressed, uint32_t disabled, uint32_t selected, uint32_t format);
   void SetRotation(int tenths_of_degree, bool rotated);

@@ -110,5 +110,44 @@ TEST(BitmapSlider, DisabledIgnoresInputAndResizesToItsPicture) {
   EXPECT_EQ(client.bottom, 16);
 }
 
+// Each repaint used to invert the frame on the screen's own pixels (so
+// hover repaints toggled it and it could outlive the mouse) and drew the
+// picture one pixel in, without its last row and column.
+TEST(BitmapSlider, TheSameStateAlwaysGivesTheSamePixels) {
+  SliderFixture f;
+  // Every edge pixel different, so a shift or a lost row shows.
+  auto colour = [](int x, int y) { return RGB(40 + x * 4, 30 + y * 9, (x == 49 || y == 19) ? 250 : 90); };
+  f.slider.SetPicture(testing::MakePicture(50, 20, colour));
+  ASSERT_TRUE(testing::PumpUntilPainted(f.window.hwnd()));
+  using testing::Rendering;
+  auto shown = [&] {
+    testing::PumpUntilPainted(f.window.hwnd());
+    return Rendering(f.hwnd, Rendering::Source::kScreen);
+  };
+  const Rendering idle = shown();
+  for (int y = 0; y < 20; y += 19)
+    for (int x = 0; x < 50; x += 49) EXPECT_EQ(idle.at(x, y), colour(x, y)) << x << "," << y;
+  EXPECT_EQ(Rendering(f.hwnd).Differences(idle), 0);  // a print gives what the screen shows
+
+  SendMessageW(f.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  const Rendering hovered = shown();
+  EXPECT_GT(hovered.Differences(idle), 0);  // the frame is there
+  EXPECT_EQ(hovered.at(25, 10), colour(25, 10));  // and only on the edge
+  for (int i = 0; i < 3; ++i) {
+    SendMessageW(f.hwnd, WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
+    InvalidateRect(f.hwnd, nullptr, FALSE);
+    EXPECT_EQ(shown().Differences(hovered), 0) << "repaint " << i;
+  }
+  // A click on the current position's pixel changes nothing.
+  SendMessageW(f.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 5));
+  SendMessageW(f.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(0, 5));
+  EXPECT_EQ(f.slider.position(), 0);
+  EXPECT_EQ(shown().Differences(hovered), 0);
+  SendMessageW(f.hwnd, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(shown().Differences(idle), 0);
+  InvalidateRect(f.hwnd, nullptr, FALSE);
+  EXPECT_EQ(shown().Differences(idle), 0);
+}
+
 }  // namespace
 }  // namespace keyloom

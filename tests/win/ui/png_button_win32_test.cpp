@@ -102,9 +102,9 @@ TEST(PngButton, ColourFrameIsATwoPixelOutlineInsetByOneUntilSwitchedOff) {
   EXPECT_EQ(r.at(15, 1), RGB(255, 0, 0));   // top edge
   EXPECT_EQ(r.at(28, 20), RGB(255, 0, 0));  // right edge
   EXPECT_EQ(r.at(15, 38), RGB(255, 0, 0));  // bottom edge
-  // The face is not copied: the inside keeps what was there (black here).
-  EXPECT_EQ(r.at(15, 20), RGB(0, 0, 0));
-  EXPECT_EQ(r.at(5, 20), RGB(0, 0, 0));
+  // The face lies under the frame, even on a first paint.
+  EXPECT_EQ(r.at(15, 20), RGB(24, 39, 10));
+  EXPECT_EQ(r.at(5, 20), RGB(14, 39, 10));
 
   f.button.SetColourFrame(0, 50, false);
   EXPECT_EQ(Rendering(f.hwnd).at(1, 20), RGB(10, 39, 10));  // the face again

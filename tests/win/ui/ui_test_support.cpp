@@ -224,7 +224,7 @@ bool WriteBmp(const std::u16string& path, int width, int height, const std::func
 
 // --- read-back ---
 
-Rendering::Rendering(HWND window) {
+Rendering::Rendering(HWND window, Source source) {
   RECT client{};
   GetClientRect(window, &client);
   width_ = client.right;
@@ -244,7 +244,12 @@ Rendering::Rendering(HWND window) {
     // A known background for what the window leaves undrawn.
     RECT all{0, 0, width_, height_};
     FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    if (source == Source::kScreen) {
+      WindowDc shown(window);
+      BitBlt(dc.get(), 0, 0, width_, height_, shown.get(), 0, 0, SRCCOPY);
+    } else {
+      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    }
     GdiFlush();
   }
   const auto* p = static_cast<const uint32_t*>(bits);
@@ -254,6 +259,12 @@ Rendering::Rendering(HWND window) {
 COLORREF Rendering::at(int x, int y) const {
   const uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];
   return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+int Rendering::Differences(const Rendering& other) const {
+  int n = 0;
+  for (size_t i = 0; i < pixels_.size() && i < other.pixels_.size(); ++i) n += pixels_[i] != other.pixels_[i];
+  return n;
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y) {

@@ -74,13 +74,16 @@ bool WriteFileBytes(const std::u16string& path, const std::string& bytes);
 bool WriteBmp(const std::u16string& path, int width, int height, const std::function<COLORREF(int, int)>& colour);
 
 // A window's client area rendered through WM_PRINTCLIENT (works for hidden
-// or covered windows), pixel by pixel.
+// or covered windows), or as the screen shows it now, pixel by pixel.
 class Rendering {
  public:
-  explicit Rendering(HWND window);
+  enum class Source { kPrint, kScreen };
+  explicit Rendering(HWND window, Source source = Source::kPrint);
   COLORREF at(int x, int y) const;
   int width() const { return width_; }
   int height() const { return height_; }
+  // How many pixels differ from `other` (of the same size).
+  int Differences(const Rendering& other) const;
 
  private:
   int width_ = 0, height_ = 0;
