@@ -82,6 +82,9 @@ int NewProfileFile(const std::u16string& path, uint8_t flag, KeyStore* in_memory
 
 int ReadProfileFromKeyboard(CommandSet& commands, const TextSource& texts, std::vector<uint8_t>& file) {
   file.clear();
+  // Every read of the backup in one exchange: no other sender can change
+  // the keyboard half way.
+  KeyboardExchange exchange(commands.link());
   const int active = commands.GetActiveProfile();
   if (active < 0) return kResultNoKeyboard;
   if (active > 3) return kResultBadProfile;
