@@ -17,10 +17,13 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <set>
 
 #include "base/bytes.h"
 #include "base/text.h"
+#include "device/hid_linux.h"
 #include "model/key_apply.h"
+#include "model/key_map.h"
 #include "model/key_tables.h"
 #include "storage/profile_file.h"
 #include "support/fake_hidraw.h"
@@ -88,37 +91,50 @@ class CtlFixture : public ::testing::Test {
   // Runs keyloomctl with `args`; the environment holds only the temporary
   // home and `extra` ("NAME=value"), never the caller's KEYLOOM_* values.
   CtlRun Ctl(std::vector<std::string> args, std::vector<std::string> extra = {}) {
+    return CtlAll({std::move(args)}, std::move(extra)).front();
+  }
+
+  // Several runs at the same time, each with its own output files.
+  std::vector<CtlRun> CtlAll(std::vector<std::vector<std::string>> runs, std::vector<std::string> extra = {}) {
     std::vector<std::string> env = {"HOME=" + root_.string(), "XDG_DATA_HOME=" + (root_ / "data").string(),
                                     "XDG_CONFIG_HOME=" + (root_ / "config").string(), "LANG=C"};
     env.insert(env.end(), extra.begin(), extra.end());
-    args.insert(args.begin(), KEYLOOMCTL_PATH);
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    const fs::path out = Path("stdout.txt"), err = Path("stderr.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    CtlRun run;
+    std::vector<CtlRun> results(runs.size());
+    std::vector<pid_t> pids(runs.size(), 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
-      return run;
+    for (size_t i = 0; i < runs.size(); ++i) {
+      std::vector<std::string>& args = runs[i];
+      args.insert(args.begin(), KEYLOOMCTL_PATH);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      const std::string n = std::to_string(i);
+      const fs::path out = Path("stdout" + n + ".txt"), err = Path("stderr" + n + ".txt");
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (posix_spawn(&pids[i], argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+        ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
+        pids[i] = 0;
+      }
+      posix_spawn_file_actions_destroy(&actions);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadText(out);
-    run.err = ReadText(err);
-    return run;
+    for (size_t i = 0; i < runs.size(); ++i) {
+      if (pids[i] == 0) continue;
+      int status = 0;
+      waitpid(pids[i], &status, 0);
+      CtlRun& run = results[i];
+      run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+      run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      run.out = ReadText(Path("stdout" + std::to_string(i) + ".txt"));
+      run.err = ReadText(Path("stderr" + std::to_string(i) + ".txt"));
+    }
+    return results;
   }
 
   // keyloomctl on the simulated keyboard of `model` whose memory lives in State().
@@ -542,6 +558,76 @@ TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
   r = Ctl({"profile", "1"}, {root});
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.err.find("SetActiveProfile failed: result -102"), std::string::npos) << r.err;
+}
+
+// Programs that share one keyboard take turns: each exchange (an import's
+// begin ... end bracket, a lighting change's, the reads of an arrival) holds
+// the keyboard against the others, so no frame of one falls inside
+// another's bracket, and every reply, which each program's node receives a
+// copy of, is taken only by the one that asked.
+TEST_F(CtlFixture, ProgramsOnOneKeyboardTakeTurns) {
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  keyboard.SetLatencyMs(1);  // real time: runs overlap for a while
+  struct Sent {
+    int connection;
+    uint8_t command;
+  };
+  std::vector<Sent> frames;  // the hook runs under the keyboard's lock
+  keyboard.SetFrameHook([&](int, const CommandFrame& f) {
+    frames.push_back({testing::FakeHidrawTree::current_connection, f[frame::kCommand]});
+  });
+  const fs::path file = MakeProfileFile("one.fwc");
+  std::vector<std::vector<std::string>> runs;
+  for (int i = 0; i < 3; ++i) {
+    runs.push_back({"import", file.string()});
+    runs.push_back({"lighting", "set", "--mode", std::to_string(4 + i), "--profile", "3"});
+  }
+  const std::vector<CtlRun> done = CtlAll(runs, {machine.env()});
+  for (const CtlRun& r : done) EXPECT_EQ(r.exit, 0) << r.err;
+
+  int owner = 0, mixed = 0, brackets = 0;
+  std::set<int> connections;
+  for (const Sent& s : frames) {
+    connections.insert(s.connection);
+    if (owner && s.connection != owner) ++mixed;
+    if (s.command == uint8_t(Command::kBeginExchange)) owner = s.connection, ++brackets;
+    if (s.command == uint8_t(Command::kEndExchange)) owner = 0;
+  }
+  EXPECT_EQ(mixed, 0);
+  EXPECT_EQ(brackets, 3 + 3 * 2) << "an import brackets its writes; a lighting change its refresh and its write";
+  EXPECT_EQ(connections.size(), 6u);
+  // What the imports applied is what the keyboard holds.
+  KeyStore store;
+  {
+    std::lock_guard lock(store.mutex);
+    ASSERT_EQ(ProfileFileRead(file.u16string(), store), 1);
+  }
+  Bytes expected(kModelB.keymap_size, 0);
+  ASSERT_TRUE(EncodeKeyMap(store, 0, keyboard.Memory().default_keymap, expected));
+  const SimMemory m = keyboard.Memory();
+  EXPECT_EQ(Bytes(m.keymaps.begin(), m.keymaps.begin() + kModelB.keymap_size), expected);
+}
+
+// A program that holds the keyboard for longer than another will wait: the
+// other gives up with a message that says why.
+TEST_F(CtlFixture, KeyboardHeldByAnotherProgramIsSaidSo) {
+  HidrawKeyboard machine;
+  auto backend = MakeLinuxHidBackend(machine.tree.roots());
+  const std::u16string node = Utf8ToUtf16(machine.tree.NodeOf(SimInterface::kVendor));
+  std::shared_ptr<HidDevice> other = backend->Open(node, {true, true, true, false});
+  ASSERT_TRUE(other);
+  ASSERT_TRUE(other->LockExclusive(0));
+  CtlRun r = Ctl({"profile"}, {machine.env()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("the keyboard is in use by another program"), std::string::npos) << r.err;
+  EXPECT_GE(r.ms, kOtherProgramWaitMs);
+  EXPECT_LT(r.ms, 2 * kOtherProgramWaitMs) << "it waits once, not once per command";
+  EXPECT_TRUE(machine.keyboard.Trace().empty()) << "nothing was sent";
+
+  other->UnlockExclusive();
+  r = Ctl({"profile"}, {machine.env()});
+  EXPECT_EQ(r.exit, 0) << r.err;
 }
 
 }  // namespace
