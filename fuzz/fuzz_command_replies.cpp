@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
@@ -26,6 +27,8 @@
 #include "model/key_map.h"
 #include "model/lighting_ops.h"
 #include "model/macro.h"
+#include "storage/profile_file.h"
+#include "storage/working_profile.h"
 
 namespace {
 
@@ -165,5 +168,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   NullMessages messages;
   ApplyToKeyboard(stores, commands, messages, false);
+
+  // The comparison the arrival makes with the working profile file.
+  KeyboardAssignments held;
+  if (ReadKeyboardAssignments(commands, held) == kResultOk) {
+    const std::vector<uint8_t> file = ProfileFileBytesOf(held, matrix, u"Macro ");
+    KeyStore loaded;
+    if (!ReadProfileBytes(file, loaded)) std::abort();  // what the keyboard holds always makes a file
+    KeyboardHoldsStore(held, loaded, matrix, static_cast<size_t>(std::max(0, link.macro_capacity.load())));
+    KeyboardHoldsStore(held, stores.edit, matrix, static_cast<size_t>(std::max(0, link.macro_capacity.load())));
+  }
   return 0;
 }

@@ -9,13 +9,17 @@
 #include "app/startup.h"
 #include "base/clock.h"
 #include "base/text.h"
+#include "device/command_set.h"
 #include "device/hid_backend.h"
 #include "device/keyboard_link.h"
 #include "device/presence.h"
 #include "storage/app_settings.h"
 #include "storage/ini.h"
 #include "storage/language.h"
+#include "storage/lighting_view_file.h"
 #include "storage/settings.h"
+#include "storage/user_data.h"
+#include "storage/working_profile.h"
 #include "ui/controls/picture_win32.h"
 #include "ui/controls/shell_win32.h"
 #include "ui/main/keyloom_dlg_win32.h"
@@ -88,9 +92,21 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
   if (RunStartupChecks(arguments, instance, presence.quiet_start) == StartupResult::kExit) return 0;
 
   {
-    MainWindowContext context{resources,  *ini,           texts,           presence,
-                              shell,      notifier,       instance_mutex,  paths.main_skin,
-                              paths.skin_folder, paths.help_folder};
+    // The records the main window and every editor work on.
+    CommandSet commands(link);
+    KeyStores stores;
+    LightingModel lighting;
+    BaseColourFlags base_colour_flags{};
+    UserDataStore user_data(*ini, DefaultUserDataFolder(), paths.program_folder);
+    LightingViewFile lighting_view(*ini, user_data.folder());
+    LanguageTextSource text_source(texts);
+    MainModel model{link,       commands,      stores,        lighting,
+                    base_colour_flags, user_data, *app_settings, text_source,
+                    lighting_view, WorkingProfilePath(user_data.folder())};
+
+    MainWindowContext context{resources,      *ini,          texts,           presence,         shell,
+                              notifier,       instance_mutex, model,          *hid.backend,     paths.main_skin,
+                              paths.skin_folder, paths.help_folder, paths.profile_skin};
     CKeyloomDlg main_window(context);
     // A window that could not be created is a failed start, not a normal end.
     if (main_window.DoModal() == -1) return kExitNoWindow;

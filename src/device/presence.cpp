@@ -1,6 +1,7 @@
 #include "device/presence.h"
 
 #include <array>
+#include <chrono>
 
 #include "base/text.h"
 
@@ -205,15 +206,48 @@ void NotificationReader::Act(uint16_t usage) {
 PresenceThreads::PresenceThreads(KeyboardLink& link, CommandSet& commands, PresenceState& state,
                                  PresenceSink& sink, HidBackend& backend)
     : watcher_(link, commands, state, sink), reader_(backend, link.clock, state, sink) {
-  reader_thread_ = std::thread([this] { reader_.Run(stop_); });
-  watcher_thread_ = std::thread([this] { watcher_.Run(stop_); });
+  reader_thread_ = std::thread([this] {
+    reader_.Run(stop_);
+    Ended();
+  });
+  watcher_thread_ = std::thread([this] {
+    watcher_.Run(stop_);
+    Ended();
+  });
 }
 
 PresenceThreads::~PresenceThreads() { Stop(); }
 
-void PresenceThreads::Stop() {
+void PresenceThreads::Ended() {
+  std::lock_guard lock(ended_mutex_);
+  --running_;
+  ended_cv_.notify_all();
+}
+
+void PresenceThreads::RequestStop() {
   stop_.Stop();
   reader_.Interrupt();
+}
+
+bool PresenceThreads::WaitEnded(int ms) {
+  std::unique_lock lock(ended_mutex_);
+  return ended_cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return running_ <= 0; });
+}
+
+void PresenceThreads::StopWhileServing(const std::function<void(int ms)>& serve) {
+  RequestStop();
+  while (!WaitEnded(0)) {
+    if (serve) {
+      serve(10);
+    } else {
+      WaitEnded(10);
+    }
+  }
+  Stop();
+}
+
+void PresenceThreads::Stop() {
+  RequestStop();
   if (reader_thread_.joinable()) reader_thread_.join();
   if (watcher_thread_.joinable()) watcher_thread_.join();
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -117,8 +118,13 @@ class NotificationReader {
   PresenceSink& sink_;
 };
 
-// Runs the watcher and the notification reader on their own threads; the
-// destructor stops and joins both.
+// Runs the watcher and the notification reader on their own threads (the
+// reader started first); the destructor stops and joins both.
+//
+// The watcher waits inside the sink while it sends arrival and removal to
+// the window: a window thread that simply joined it would wait for a thread
+// that waits for the window. The window stops the threads with
+// StopWhileServing, which keeps serving what they send until both ended.
 class PresenceThreads {
  public:
   PresenceThreads(KeyboardLink& link, CommandSet& commands, PresenceState& state, PresenceSink& sink,
@@ -126,12 +132,28 @@ class PresenceThreads {
   ~PresenceThreads();
   PresenceThreads(const PresenceThreads&) = delete;
   PresenceThreads& operator=(const PresenceThreads&) = delete;
+
+  // Asks both threads to end and cuts the reader's endless read short;
+  // returns at once.
+  void RequestStop();
+  // Waits up to `ms` for both threads to have ended; true when they have.
+  bool WaitEnded(int ms);
+  // Stops the threads; meanwhile `serve(ms)` is called again and again: it
+  // handles whatever the threads sent to the calling thread, waiting up to
+  // `ms` for something to arrive. Returns when both ended.
+  void StopWhileServing(const std::function<void(int ms)>& serve);
+  // Stops and joins. Only for a thread the sink never waits for.
   void Stop();
 
  private:
+  void Ended();
+
   KeyboardWatcher watcher_;
   NotificationReader reader_;
   StopSignal stop_;
+  std::mutex ended_mutex_;
+  std::condition_variable ended_cv_;
+  int running_ = 2;
   std::thread reader_thread_;
   std::thread watcher_thread_;
 };

@@ -74,6 +74,13 @@ class LanguageTexts {
   std::function<uint16_t()> system_language_;
 };
 
+// The text of `key`, or `fallback` when the language file lacks the key
+// (texts that have a fixed default of their own).
+inline std::u16string TextOr(const TextSource& texts, std::u16string_view key, std::u16string_view fallback) {
+  std::u16string text = texts.Text(key);
+  return text == kErrorText ? std::u16string(fallback) : text;
+}
+
 // The model's texts in the current language (section "TEXT" of the file of
 // CurrentLanguageIndex(), asked anew at every lookup).
 class LanguageTextSource final : public TextSource {

@@ -15,6 +15,7 @@
 #include "model/text_source.h"
 #include "storage/message_boxes.h"
 #include "storage/profile_file.h"
+#include "storage/working_profile.h"
 
 namespace keyloom {
 namespace {
@@ -88,33 +89,10 @@ int ReadProfileFromKeyboard(CommandSet& commands, const TextSource& texts, std::
   const int active = commands.GetActiveProfile();
   if (active < 0) return kResultNoKeyboard;
   if (active > 3) return kResultBadProfile;
-
-  KeyboardLink& link = commands.link();
-  const size_t keymap_size =
-      static_cast<size_t>(std::clamp(link.keymap_size.load(), int(kKeyMapUsedBytes), kMaxKeyMapSize));
-  std::array<std::array<uint8_t, kRecordsPerBlock>, kProfileCount> maps{};
-  for (int p = 0; p < kProfileCount; ++p) {
-    const int r = commands.ReadKeyMap(p, std::span<uint8_t>(maps[p]).first(keymap_size));
-    if (r != kResultOk) return r;
-  }
-  std::vector<uint8_t> area;
-  if (const int r = ReadMacroArea(commands, area); r != kResultOk) return r;
-
+  KeyboardAssignments keyboard;
+  if (const int r = ReadKeyboardAssignments(commands, keyboard); r != kResultOk) return r;
   try {
-    const std::vector<MacroRecord> macros = DecodeMacroArea(area, texts.Text(u"MACRO_NEW_PREFIX"));
-    file.assign(kStoreBlockBytes, 0);
-    const auto header = std::span<uint8_t>(file).first<kStoreHeaderBytes>();
-    FillProfileHeader(header, static_cast<uint16_t>(macros.size()), 0, 0);
-    FillLayoutHeader(header);
-    const std::array<uint8_t, kDefaultMatrixBytes> matrix = link.DefaultMatrix();
-    for (int p = 0; p < kProfileCount; ++p) {
-      auto records = std::span<uint8_t>(file)
-                         .subspan(KeyRecordOffset(RecordNumber(p, 0)))
-                         .first<kRecordBlockBytes>();
-      DecodeKeyMap(std::span<const uint8_t>(maps[p]).first(keymap_size), matrix, records);
-    }
-    const auto* macro_bytes = reinterpret_cast<const uint8_t*>(macros.data());
-    file.insert(file.end(), macro_bytes, macro_bytes + macros.size() * kMacroRecordBytes);
+    file = ProfileFileBytesOf(keyboard, commands.link().DefaultMatrix(), texts.Text(u"MACRO_NEW_PREFIX"));
   } catch (const std::bad_alloc&) {
     file.clear();
     return kResultNoKeyboard;

@@ -48,6 +48,8 @@ class SkinSurface {
   bool DrawPicture(const std::u16string& path);
   // Draws an already decoded picture.
   void DrawBitmap(HBITMAP picture);
+  // The surface's contents were drawn by the caller (copied from another).
+  void MarkDrawn() { has_picture_ = true; }
 
   HDC dc() const { return dc_.get(); }
   bool has_picture() const { return has_picture_; }

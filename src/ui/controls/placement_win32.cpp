@@ -1,6 +1,7 @@
 #include "ui/controls/placement_win32.h"
 
 #include "storage/skin_layout.h"
+#include "ui/controls/window_position.h"
 
 namespace keyloom {
 
@@ -47,6 +48,22 @@ void PlaceControlAt(HWND control, const IniService& ini, const std::u16string& l
                                    bounds.bottom - bounds.top);
   MoveTo(control, r, true);
   InvalidateRect(control, nullptr, TRUE);
+}
+
+void CentreWindow(HWND window, HWND owner) {
+  RECT r{};
+  if (!GetWindowRect(window, &r)) return;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  HMONITOR where = MonitorFromWindow(owner && IsWindowVisible(owner) ? owner : window, MONITOR_DEFAULTTOPRIMARY);
+  if (!GetMonitorInfoW(where, &monitor)) return;
+  const ScreenRect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  ScreenPoint at = CentreInWorkArea(work, width, height);
+  RECT o{};
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &o))
+    at = CentreOver({o.left, o.top, o.right, o.bottom}, work, width, height);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace keyloom

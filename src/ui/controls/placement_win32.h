@@ -31,4 +31,9 @@ void PlaceControl(HWND control, const IniService& ini, const std::u16string& lay
 void PlaceControlAt(HWND control, const IniService& ini, const std::u16string& layout_file,
                     std::u16string_view section, std::u16string_view key);
 
+// Moves a top-level window so that it lies centred over `owner` (or, with
+// no owner, centred in the work area of its monitor), entirely inside that
+// work area.
+void CentreWindow(HWND window, HWND owner);
+
 }  // namespace keyloom

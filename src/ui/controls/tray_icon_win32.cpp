@@ -65,7 +65,8 @@ bool CTrayIcon::Send(DWORD message, UINT flags) {
   return shell_.Notify(message, data_);
 }
 
-bool CTrayIcon::Create(HWND notify, UINT callback_message, std::u16string_view tip, HICON icon, UINT id) {
+bool CTrayIcon::Create(HWND notify, UINT callback_message, std::u16string_view tip, HICON icon, UINT id,
+                       int icon_resource) {
   std::lock_guard lock(mutex_);
   if (!notify || !IsWindow(notify)) return false;
   data_ = {};
@@ -80,6 +81,7 @@ bool CTrayIcon::Create(HWND notify, UINT callback_message, std::u16string_view t
   data_.szTip[fitted.size()] = L'\0';
   if (!Send(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP)) return false;
   created_ = true;
+  icon_resource_ = icon_resource;
   hidden_ = false;
   window_hook_.HookWindow(notify);
   HWND top = GetAncestor(notify, GA_ROOT);
@@ -137,6 +139,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM icon_id, LPARAM mouse_message) {
   UniqueMenu menu(LoadMenuW(resources_, MAKEINTRESOURCEW(data_.uID)));
   HMENU items = menu.get() ? GetSubMenu(menu.get(), 0) : nullptr;
   if (!items) return decision.result;  // no menu resource: the click does nothing
+  if (prepare_menu) prepare_menu(items);
   HWND window = data_.hWnd;
   if (decision.action == TrayAction::kShowMenu) {
     SetMenuDefaultItem(items, default_item_, TRUE);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -63,8 +64,10 @@ class CTrayIcon {
 
   // Adds the icon (flags message, icon and tip) and hooks the notify window;
   // false, with nothing added, when `notify` is not a window or the shell
-  // refuses. The tip is cut to the record.
-  bool Create(HWND notify, UINT callback_message, std::u16string_view tip, HICON icon, UINT id);
+  // refuses. The tip is cut to the record. `icon_resource` is the resource
+  // `icon` was loaded from, when there is one.
+  bool Create(HWND notify, UINT callback_message, std::u16string_view tip, HICON icon, UINT id,
+              int icon_resource = 0);
   // Each does nothing unless the icon was created.
   bool SetIcon(int resource_id);
   bool SetTip(std::u16string_view tip);
@@ -72,6 +75,11 @@ class CTrayIcon {
 
   // The shell's callback: (icon id, mouse message).
   LRESULT OnTrayNotification(WPARAM icon_id, LPARAM mouse_message);
+
+  // Called with the tray menu's items each time the menu is loaded, before
+  // it is shown or its default item runs (the captions in the user's
+  // language).
+  std::function<void(HMENU)> prepare_menu;
 
   bool created() const { return created_; }
   bool hidden() const { return hidden_; }

@@ -1,7 +1,17 @@
 // The main window: the skinned dialog that lives hidden behind the tray
-// icon. It builds its frame (skin, state pictures, command buttons, tray
-// icon, named events), answers the tagged messages of other copies and of
-// its own threads, and runs Quit. Its decisions are in MainWindowLogic.
+// icon. It builds its frame (skin, state pictures, key buttons and command
+// buttons, tray icon, named events), starts and stops the keyboard threads,
+// answers the tagged messages of other copies and of its own threads, shows
+// the busy indicator of Apply and runs Quit. Its decisions are in
+// MainWindowLogic.
+//
+// Hook-up points for the parts built elsewhere (see main_hooks.h): the
+// context's make_lighting_panel and make_key_editor create the lighting panel
+// and the key editor for this window; show_firmware_update opens the
+// firmware dialog (command 32780). Each gets the window and reaches the
+// logic (logic()), the model (logic().model()), the controls by id
+// (controls(), button()), the skin (surface(), layout_file()) and, for the
+// key editor, key_editor_host().
 #pragma once
 
 #include <windows.h>
@@ -10,14 +20,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/handle_win32.h"
+#include "device/presence.h"
 #include "storage/message_boxes.h"
 #include "ui/controls/base_dialog_win32.h"
+#include "ui/controls/file_picker_win32.h"
 #include "ui/controls/png_button_win32.h"
 #include "ui/controls/shell_win32.h"
 #include "ui/controls/tray_icon_win32.h"
+#include "ui/dialogs/key_editor_host.h"
 #include "ui/main/main_window_logic.h"
 #include "ui/main/tray_image.h"
 
@@ -26,6 +40,9 @@ namespace keyloom {
 class IniService;
 class LanguageTexts;
 class CAboutDlg;
+class CKeyloom_DlgProfile;
+class CKeyloomDlg;
+class Win32PresenceSink;
 
 // What the main window is given by the program.
 struct MainWindowContext {
@@ -36,13 +53,26 @@ struct MainWindowContext {
   ShellLauncher& shell;
   ShellNotifier& notifier;
   UniqueHandle& instance_mutex;  // closed by Quit
+  MainModel& model;
+  HidBackend& hid_backend;       // where the notification reader looks for the keyboard
   std::u16string layout_file;    // Skins\Main.ini
   std::u16string skin_folder;    // Skins\ (with the separator)
   std::u16string help_folder;    // Help\ (with the separator)
-  MessageBoxes* messages = nullptr;  // null: message boxes owned by the window
+  std::u16string profile_layout_file;  // Skins\Profile.ini
+  MessageBoxes* messages = nullptr;    // null: message boxes owned by the window
+  // Yes/No questions with a language text, No the default; null: a message box.
+  std::function<bool(std::u16string_view text_key)> ask_yes_no = nullptr;
+  FilePicker* files = nullptr;  // null: the platform's file dialogs
+  // The keyboard watcher and the notification reader start with the window
+  // unless a test drives presence itself.
+  bool start_keyboard_threads = true;
   // Ends the program at once without a message (a missing picture or a
   // platform function); tests replace it.
   std::function<void()> exit_silently = [] { ExitProcess(0); };
+  // Parts built elsewhere; null: the do-nothing defaults of main_hooks.h.
+  std::function<std::unique_ptr<LightingPanel>(CKeyloomDlg&)> make_lighting_panel = nullptr;
+  std::function<std::unique_ptr<KeyEditorLauncher>(CKeyloomDlg&)> make_key_editor = nullptr;
+  std::function<void(CKeyloomDlg&)> show_firmware_update = nullptr;
 };
 
 // The eleven pictures every skinned button of the main window copies from.
@@ -51,8 +81,19 @@ inline constexpr std::array<std::u16string_view, 11> kMainSurfaceFiles = {
     u"main_normal.jpg", u"main_over.jpg",    u"main_down.jpg",     u"main_disable.jpg",
     u"Arrow.jpg",       u"main_color0.jpg",  u"main_color1.jpg",
 };
+inline constexpr size_t kArrowSurface = 8;
 
-class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
+// Controls of the template whose ids the program chose (not fixed by the
+// files other programs read).
+inline constexpr int kLockCapsId = 1125;
+inline constexpr int kLockNumId = 1126;
+inline constexpr int kLockScrollId = 1127;
+inline constexpr int kVersionId = 1132;      // TOVRIK_VER
+inline constexpr int kSwitchId = 1133;       // FUNC_SWITCH
+inline constexpr int kLeftArrowId = 1144;
+inline constexpr int kRightArrowId = 1145;
+
+class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private KeyEditorHost {
  public:
   explicit CKeyloomDlg(MainWindowContext& context);
   ~CKeyloomDlg() override;
@@ -62,12 +103,22 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
   void SetTrayImage(int mode, int id);
 
   MainWindowLogic& logic() { return logic_; }
+  MainControls& controls() { return *this; }
+  // What the key editor tells the window (it marks the window modified and
+  // has the key buttons redrawn).
+  KeyEditorHost& key_editor_host() { return *this; }
+  MainWindowContext& context() { return context_; }
   CTrayIcon& tray() { return tray_; }
   const TrayImageState& tray_image() const { return tray_image_; }
   CAboutDlg* about() const { return about_; }
+  CKeyloom_DlgProfile* profile_dialog() const { return profile_dialog_; }
+  // The image button of a control, or null.
   CPngButton* button(int id);
   size_t named_events() const { return events_.size(); }
   const SkinSurface* surface(size_t index) const { return surfaces_[index].get(); }
+  bool keyboard_threads_running() const { return threads_ != nullptr; }
+  int progress_frame() const { return progress_frame_; }
+  bool busy_visible() const;
 
  protected:
   BOOL OnInitDialog() override;
@@ -78,48 +129,95 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView {
 
  private:
   class WindowMessageBoxes;
+  struct SkinnedButton {
+    int id;
+    std::u16string_view key;
+    std::u16string_view tooltip_key;  // empty: no tooltip
+  };
 
   bool LoadSurfaces();
+  void CreateKeyButtons();
   void SkinCommandButtons();
+  void PlaceArrows(int frame);
+  void PlaceInWorkArea();
+  void StartKeyboardThreads();
   void CreateNamedEvents();
+  void LoadProgressPictures();
+  void ShowProgressFrame(int frame);
+  void OnTimer(UINT_PTR id);
   std::u16string Text(std::u16string_view key) const;
   void PaintIconic();
+  void RelabelTrayMenu(HMENU menu);
+  CPngButton& Adopt(HWND control);
 
+  // KeyEditorHost
+  void MarkChanged() override { logic_.SetModified(true); }
+  void RefreshKey(int profile, uint16_t key_index) override { logic_.keyboard_view().RefreshKey(profile, key_index); }
+  void RefreshKeyTips() override { logic_.keyboard_view().RefreshTips(); }
+  // The button shows its pressed look while its key is edited.
+  void SetEditingLook(int button_id, bool editing) override;
+
+  // MainControls
+  void SetEnabled(int id, bool enabled) override;
+  void SetSelected(int id, bool selected) override;
+  void SetTooltip(int id, std::u16string_view text) override;
+  void SetCaption(int id, std::u16string_view text) override;
+  void SetColourFrame(int id, Colour colour, bool on) override;
+  void SetVisible(int id, bool visible) override;
+  void Redraw(int id) override;
+  // MainPrompts
+  void ShowMessage(std::u16string_view text_key) override;
+  void ShowText(std::u16string_view text) override;
+  bool AskYesNo(std::u16string_view text_key) override;
+  // ProfileMenuView
+  void SetProfileMenu(const ProfileMenu&) override {}
   // MainWindowView
   void Hide() override;
   void ShowAsApplicationWindow() override;
-  void ShowMessage(std::u16string_view text_key) override;
   void PostMinimize() override;
   void TrackButtonMenu() override;
+  void TrackProfileMenu() override;
   void ShowAbout() override;
+  void ShowProfileManager() override;
+  void ShowFirmwareUpdate() override;
   void OpenHelp() override;
-  void Apply() override {}
+  void OpenLink(int index) override;
   void ApplyLanguage(int index) override;
+  void RefreshTexts() override;
+  void CloseDialogsForRemoval() override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  void RunWhileResponsive(const std::function<void()>& work) override;
   bool CloseEditors() override;
+  void StopKeyboardThreads() override;
   void CloseInstanceMutex() override;
-  void StopMacroRecording() override {}
   void CloseNamedEvents() override;
   void RemoveTrayIcon() override;
-  void FreeKeyStores() override {}
   void ReleaseSkin() override;
   void EndMainDialog() override;
 
   MainWindowContext& context_;
   TrayImageState tray_image_;
+  Win32FilePicker own_files_;
+  std::unique_ptr<LightingPanel> panel_;
+  std::unique_ptr<KeyEditorLauncher> editor_;
   MainWindowLogic logic_;
   CTrayIcon tray_;
   std::unique_ptr<MessageBoxes> own_messages_;
   std::array<std::unique_ptr<SkinSurface>, kMainSurfaceFiles.size()> surfaces_;
-  struct SkinnedButton {
-    int id;
-    std::u16string_view key;
-    std::u16string_view tooltip_key;  // empty: no tooltip
-    CPngButton button;
-  };
-  std::array<SkinnedButton, 7> buttons_;
+  // Every image button of the window, by control id.
+  std::vector<std::unique_ptr<CPngButton>> buttons_;
+  std::unordered_map<int, CPngButton*> by_id_;
   std::vector<UniqueHandle> events_;
+  std::array<GdiBitmap, kProgressFrames> progress_pictures_;
+  int progress_frame_ = 0;
+  int busy_ = 0;
+  int arrow_frame_ = 1;
   CAboutDlg* about_ = nullptr;
-  std::u16string link_;
+  CKeyloom_DlgProfile* profile_dialog_ = nullptr;
+  std::array<std::u16string, 3> links_;
+  std::unique_ptr<Win32PresenceSink> sink_;
+  std::unique_ptr<PresenceThreads> threads_;
 };
 
 }  // namespace keyloom

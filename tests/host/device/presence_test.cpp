@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "base/text.h"
@@ -193,6 +195,61 @@ TEST(PresenceThreads, UnplugIsNoticedWithinAboutATenthOfASecondAndThreadsStop) {
   // The check runs every 100 ms; allow a loaded machine a generous margin.
   EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(noticed).count(), 1000);
   threads.Stop();  // must return: the reader's endless read is cut short
+}
+
+// A sink whose arrival waits until the "window thread" takes it, as a sent
+// window message does.
+class WaitingSink final : public PresenceSink {
+ public:
+  void SendArrival() override {
+    std::unique_lock lock(mutex_);
+    waiting_ = true;
+    cv_.notify_all();
+    cv_.wait(lock, [&] { return taken_; });
+    waiting_ = false;
+  }
+  void SendRemoval() override {}
+  void PostOpen() override {}
+  void HideMainWindow() override {}
+  void SetTrayImage(int) override {}
+  void StartTimer(int) override {}
+  void ShowMessage(std::u16string_view) override {}
+  // The window thread's part: takes a waiting arrival within `ms`.
+  void Serve(int ms) {
+    std::unique_lock lock(mutex_);
+    cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return waiting_; });
+    if (waiting_) {
+      taken_ = true;
+      ++served;
+      cv_.notify_all();
+    }
+  }
+  bool waiting() {
+    std::lock_guard lock(mutex_);
+    return waiting_;
+  }
+  int served = 0;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool waiting_ = false, taken_ = false;
+};
+
+TEST(PresenceThreads, StoppingWhileTheWatcherWaitsForTheWindowServesItAndEnds) {
+  SimStack sim('A', false);
+  PresenceState state;
+  state.quiet_start = 1;
+  WaitingSink sink;
+  PresenceThreads threads(sim.link, sim.commands, state, sink, sim.backend);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!sink.waiting() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  ASSERT_TRUE(sink.waiting());
+  // Joining now would wait for a thread that waits for us; serving does not.
+  EXPECT_FALSE(threads.WaitEnded(50));
+  threads.StopWhileServing([&](int ms) { sink.Serve(ms); });
+  EXPECT_EQ(sink.served, 1);
+  EXPECT_TRUE(threads.WaitEnded(0));
 }
 
 }  // namespace

@@ -168,8 +168,10 @@ inline std::vector<ReadCase> ReadCases() {
         {u"\u00c9T\u00c9", u"\u00c9", kDefault},  // only ASCII letters fold
         {u"\u00e9t\u00e9", u"\u00e9", kDefault}}},
       {"Utf16LeOddLength", Utf16LeFile(u"[S]\na=1\n") + "k", {{u"S", u"a", u"1"}}},
+      // 16 bytes: a 17th (the literal's NUL) would leave half a character
+      // that the native service completes from memory past the file.
       {"Utf16BeWithByteOrderMark",
-       std::string("\xFE\xFF\0[\0S\0]\0\n\0a\0=\0" "1", 17),
+       std::string("\xFE\xFF\0[\0S\0]\0\n\0a\0=\0" "1", 16),
        {{u"S", u"a", u"1"}}},
       {"Utf8WithByteOrderMark", "\xEF\xBB\xBF[S]\r\na=\xC3\xA9\r\n", {{u"S", u"a", u"\u00e9"}}},
       {"EightBitCodePage",

@@ -46,6 +46,7 @@ TEST(TrayImage, ModesRememberAndOnlyRealChangesReachTheShell) {
   TrayImageState state;
   std::vector<int> sent;
   auto show = [&](int n) { sent.push_back(n); };
+  ASSERT_TRUE(state.CreateIcon([](int image) { return image == 128; }));
   state.Set(0, 141, show);  // arrival
   state.Set(0, 141, show);  // the same image again: nothing sent
   state.Set(1, 0, show);    // the keyboard's temporary state
@@ -64,6 +65,7 @@ TEST(TrayImage, PresenceImagesMapToTheModes) {
   TrayImageState state;
   std::vector<int> sent;
   auto show = [&](int n) { sent.push_back(n); };
+  state.CreateIcon([](int) { return true; });
   state.SetFromPresence(141, show);
   state.SetFromPresence(142, show);
   EXPECT_EQ(state.remembered(), 141);  // the temporary image is not remembered
@@ -71,6 +73,29 @@ TEST(TrayImage, PresenceImagesMapToTheModes) {
   EXPECT_EQ(sent, (std::vector<int>{141, 142, 141}));
   state.Reset();
   EXPECT_EQ(state.current(), 128);
+}
+
+TEST(TrayImage, AnArrivalBeforeTheIconExistsGivesTheIconItsImage) {
+  TrayImageState state;
+  std::vector<int> sent;
+  auto show = [&](int n) { sent.push_back(n); };
+  state.SetFromPresence(141, show);  // the watcher is quicker than the window
+  EXPECT_TRUE(sent.empty());
+  int created_with = 0;
+  state.CreateIcon([&](int image) {
+    created_with = image;
+    return true;
+  });
+  EXPECT_EQ(created_with, 141);
+  state.SetFromPresence(141, show);
+  EXPECT_TRUE(sent.empty());
+  state.SetFromPresence(128, show);
+  EXPECT_EQ(sent, std::vector<int>{128});
+  // A shell that refuses the icon: nothing is sent later.
+  TrayImageState refused;
+  EXPECT_FALSE(refused.CreateIcon([](int) { return false; }));
+  refused.SetFromPresence(141, show);
+  EXPECT_EQ(sent.size(), 1u);
 }
 
 }  // namespace

@@ -150,5 +150,31 @@ TEST_F(ProcessFixture, WithoutItsSkinTheProgramEndsSilentlyWithCodeZero) {
   EXPECT_EQ(MessageBoxOf(alone.id()), nullptr);
 }
 
+TEST_F(ProcessFixture, OnTheSimulatedKeyboardTheMainWindowOpensByItselfInsideTheScreen) {
+  // The child inherits the variable; no state folder: a fresh keyboard.
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", L"B"));
+  first = std::make_unique<Child>(exe, u"");
+  SetEnvironmentVariableW(L"KEYLOOM_SIMULATE", nullptr);
+  ASSERT_TRUE(first->started());
+  HWND main = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        main = FindMainWindowOf(first->id());
+        return main && IsWindowVisible(main);
+      },
+      kStartMs))
+      << "the main window shows itself when the keyboard is there at start";
+  RECT r{};
+  GetWindowRect(main, &r);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_GE(r.left, monitor.rcWork.left);
+  EXPECT_GE(r.top, monitor.rcWork.top);
+  EXPECT_LE(r.right, monitor.rcWork.right);
+  EXPECT_LE(r.bottom, monitor.rcWork.bottom);
+  EXPECT_EQ(MessageBoxOf(first->id()), nullptr);
+}
+
 }  // namespace
 }  // namespace keyloom

@@ -5,69 +5,15 @@
 #include <memory>
 
 #include "base/text.h"
-#include "storage/ini.h"
-#include "storage/language.h"
-#include "storage/settings.h"
 #include "storage/skin_layout.h"
-#include "ui/controls/picture_win32.h"
 #include "ui/dialogs/about_dlg_win32.h"
-#include "ui/main/keyloom_dlg_win32.h"
-#include "ui_test_support.h"
+#include "ui/main_window_fixture.h"
 
 namespace keyloom {
 namespace {
 
+using testing::MainWindowFixture;
 using testing::PumpUntil;
-
-class RecordingBoxes final : public MessageBoxes {
- public:
-  void ShowMessage(std::u16string_view key) override { shown.emplace_back(key); }
-  void ShowText(std::u16string_view text) override { shown.emplace_back(text); }
-  std::vector<std::u16string> shown;
-};
-
-// A main window on the built program's resources and skin, with the shell
-// and the message boxes recorded.
-struct MainWindowFixture : ::testing::Test {
-  void SetUp() override {
-    resources = testing::ProgramResources();
-    ASSERT_NE(resources, nullptr) << "Keyloom.exe must be built beside the tests folder";
-    const std::u16string program = testing::ProgramFolder();
-    context = std::make_unique<MainWindowContext>(MainWindowContext{
-        resources, ini, *texts, presence, launcher, notifier, mutex, program + u"Skins\\Main.ini",
-        program + u"Skins\\", program + u"Help\\", &boxes, [this] { ++silent_exits; }});
-  }
-  void Start() {
-    window = std::make_unique<CKeyloomDlg>(*context);
-    ASSERT_NE(window->Create(), nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return window->logic().started_hidden(); }));
-  }
-  void TearDown() override {
-    window.reset();
-    testing::PumpPending();
-  }
-  HWND hwnd() const { return window->hwnd(); }
-  size_t Count(DWORD message) const {
-    size_t n = 0;
-    for (const auto& c : notifier.calls) n += c.message == message;
-    return n;
-  }
-
-  GdiplusSession graphics;
-  HINSTANCE resources = nullptr;
-  NativeIniService ini;
-  RegistrySettingsStore settings;
-  std::unique_ptr<LanguageTexts> texts =
-      std::make_unique<LanguageTexts>(ini, settings, testing::ProgramFolder(), [] { return uint16_t{1033}; });
-  PresenceState presence;
-  testing::RecordingLauncher launcher;
-  testing::RecordingNotifier notifier;
-  UniqueHandle mutex{CreateMutexW(nullptr, FALSE, nullptr)};
-  RecordingBoxes boxes;
-  int silent_exits = 0;
-  std::unique_ptr<MainWindowContext> context;
-  std::unique_ptr<CKeyloomDlg> window;
-};
 
 TEST_F(MainWindowFixture, StartsHiddenAsATaggedToolWindowWithItsSkinTrayAndEvents) {
   Start();
@@ -171,7 +117,8 @@ TEST_F(MainWindowFixture, CommandsAndSwallowedKeys) {
 
   SendMessageW(hwnd(), WM_COMMAND, kCmdMinimize, 0);
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(hwnd()) != FALSE; }));
-  ShowWindow(hwnd(), SW_RESTORE);
+  SendMessageW(hwnd(), WM_COMMAND, kCmdOpen, 0);  // the tray's Open brings it back
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(hwnd()) && IsWindowVisible(hwnd()); }));
   SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_FALSE(IsWindowVisible(hwnd()));
   EXPECT_TRUE(IsWindow(hwnd()));  // Cancel never ends the program
@@ -192,6 +139,24 @@ TEST_F(MainWindowFixture, TrayImageChangesReachTheShellOnlyWhenTheyChange) {
   EXPECT_EQ(Count(NIM_MODIFY) - before, 5u);  // 141, 142, 141, 142, 128
   EXPECT_EQ(window->tray().icon_resource(), 128);
   EXPECT_EQ(window->tray_image().remembered(), 128);
+}
+
+TEST_F(MainWindowFixture, TheTrayMenuSpeaksTheUsersLanguage) {
+  Start();
+  UniqueMenu menu(LoadMenuW(resources, MAKEINTRESOURCEW(kTrayIconId)));
+  HMENU items = GetSubMenu(menu.get(), 0);
+  ASSERT_NE(items, nullptr);
+  ASSERT_TRUE(window->tray().prepare_menu);
+  window->tray().prepare_menu(items);
+  std::vector<std::wstring> captions;
+  for (int i = 0; i < GetMenuItemCount(items); ++i) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(items, i, text, 64, MF_BYPOSITION);
+    captions.push_back(text);
+  }
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Open", L"&About", L"E&xit"}));
+  EXPECT_EQ(GetMenuItemID(items, 0), static_cast<UINT>(kCmdOpen));
+  EXPECT_EQ(GetMenuItemID(items, 2), static_cast<UINT>(kCmdExit));
 }
 
 TEST_F(MainWindowFixture, AboutOpensOnceWithItsTextsAndClosesWithOk) {
@@ -241,7 +206,7 @@ TEST_F(MainWindowFixture, AboutOpensOnceWithItsTextsAndClosesWithOk) {
   EXPECT_EQ(about_windows, 1);
   EXPECT_EQ(title, u"About");
   EXPECT_EQ(description, u"Configuration software for the Valdric RGB Mechanical Keyboard");
-  EXPECT_EQ(link, ReadSkinLink(ini, context->layout_file, 0));
+  EXPECT_EQ(link, ReadSkinLink(world->ini, context->layout_file, 0));
   EXPECT_TRUE(IsWindowEnabled(hwnd()));
 }
 

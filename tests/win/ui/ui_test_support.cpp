@@ -29,20 +29,21 @@ void PumpPending() {
   }
 }
 
+bool IsPainted(HWND window) {
+  if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
+  bool children_painted = true;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM all) {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) *reinterpret_cast<bool*>(all) = false;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children_painted));
+  return children_painted;
+}
+
 bool PumpUntilPainted(HWND window, DWORD timeout_ms) {
-  auto painted = [window] {
-    if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
-    bool children_painted = true;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM all) {
-          if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) *reinterpret_cast<bool*>(all) = false;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children_painted));
-    return children_painted;
-  };
-  return PumpUntil(painted, timeout_ms);
+  return PumpUntil([window] { return IsPainted(window); }, timeout_ms);
 }
 
 // --- DialogTemplate ---

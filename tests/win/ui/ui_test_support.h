@@ -19,6 +19,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 3000);
 // Dispatches what is waiting in this thread's queue now (paints included)
 // and returns when nothing is left.
 void PumpPending();
+// True when `window` is visible and it and its visible children have
+// nothing left to paint.
+bool IsPainted(HWND window);
 // Pumps until `window` and all its children have nothing left to paint.
 bool PumpUntilPainted(HWND window, DWORD timeout_ms = 3000);
 
