@@ -13,6 +13,7 @@
 #include "model/key_apply.h"
 #include "model/key_map.h"
 #include "model/text_source.h"
+#include "storage/interrupted_apply.h"
 #include "storage/message_boxes.h"
 #include "storage/profile_file.h"
 #include "storage/working_profile.h"
@@ -119,7 +120,8 @@ bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context
       if (!context.working_profile_path.empty() &&
           std::filesystem::exists(FsPath(context.working_profile_path), ec))
         context.working_profile_saved = ProfileFileWrite(context.working_profile_path, edit, false);
-      context.applied = ApplyToKeyboard(context.stores, context.commands, context.messages, true);
+      context.applied = ApplyWithMark(context.working_profile_path, context.working_profile_saved, context.stores,
+                                      context.commands, context.messages, true);
       if (context.refresh_key_buttons) context.refresh_key_buttons();
     }
   }

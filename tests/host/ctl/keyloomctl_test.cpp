@@ -18,14 +18,18 @@
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "base/bytes.h"
+#include "base/file_read.h"
 #include "base/text.h"
 #include "device/hid_linux.h"
 #include "model/key_apply.h"
 #include "model/key_map.h"
 #include "model/key_tables.h"
+#include "storage/interrupted_apply.h"
 #include "storage/profile_file.h"
+#include "storage/working_profile.h"
 #include "support/fake_hidraw.h"
 #include "support/sim_stack.h"
 
@@ -96,6 +100,16 @@ class CtlFixture : public ::testing::Test {
 
   // Several runs at the same time, each with its own output files.
   std::vector<CtlRun> CtlAll(std::vector<std::vector<std::string>> runs, std::vector<std::string> extra = {}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<pid_t> pids = Start(std::move(runs), std::move(extra));
+    std::vector<CtlRun> results;
+    for (size_t i = 0; i < pids.size(); ++i) results.push_back(Wait(pids[i], i, start));
+    return results;
+  }
+
+  // Starts the runs; the i-th writes stdout<i>.txt and stderr<i>.txt. A run
+  // that could not start has pid 0.
+  std::vector<pid_t> Start(std::vector<std::vector<std::string>> runs, std::vector<std::string> extra) {
     std::vector<std::string> env = {"HOME=" + root_.string(), "XDG_DATA_HOME=" + (root_ / "data").string(),
                                     "XDG_CONFIG_HOME=" + (root_ / "config").string(), "LANG=C"};
     env.insert(env.end(), extra.begin(), extra.end());
@@ -103,9 +117,7 @@ class CtlFixture : public ::testing::Test {
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    std::vector<CtlRun> results(runs.size());
     std::vector<pid_t> pids(runs.size(), 0);
-    const auto start = std::chrono::steady_clock::now();
     for (size_t i = 0; i < runs.size(); ++i) {
       std::vector<std::string>& args = runs[i];
       args.insert(args.begin(), KEYLOOMCTL_PATH);
@@ -124,17 +136,21 @@ class CtlFixture : public ::testing::Test {
       }
       posix_spawn_file_actions_destroy(&actions);
     }
-    for (size_t i = 0; i < runs.size(); ++i) {
-      if (pids[i] == 0) continue;
-      int status = 0;
-      waitpid(pids[i], &status, 0);
-      CtlRun& run = results[i];
-      run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-      run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      run.out = ReadText(Path("stdout" + std::to_string(i) + ".txt"));
-      run.err = ReadText(Path("stderr" + std::to_string(i) + ".txt"));
-    }
-    return results;
+    return pids;
+  }
+
+  // Waits for run i (started at `start`) to end; a run killed by a signal
+  // has exit code 128 + the signal.
+  CtlRun Wait(pid_t pid, size_t i, std::chrono::steady_clock::time_point start) {
+    CtlRun run;
+    if (pid == 0) return run;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadText(Path("stdout" + std::to_string(i) + ".txt"));
+    run.err = ReadText(Path("stderr" + std::to_string(i) + ".txt"));
+    return run;
   }
 
   // keyloomctl on the simulated keyboard of `model` whose memory lives in State().
@@ -628,6 +644,111 @@ TEST_F(CtlFixture, KeyboardHeldByAnotherProgramIsSaidSo) {
   other->UnlockExclusive();
   r = Ctl({"profile"}, {machine.env()});
   EXPECT_EQ(r.exit, 0) << r.err;
+}
+
+// The main window's side of the keyboard's next connection, in this
+// process through the Linux backend: the link set up as the watcher sets it
+// up (default key map and settings read).
+struct NextConnection {
+  explicit NextConnection(HidrawKeyboard& machine)
+      : backend(MakeLinuxHidBackend(machine.tree.roots())), link(*backend, clock), commands(link) {
+    link.hid.Open(Utf8ToUtf16(machine.tree.NodeOf(SimInterface::kVendor)), true, true, true, false);
+    link.SetModel(machine.keyboard.model());
+    link.connected = 1;
+    std::array<uint8_t, kMaxKeyMapSize> matrix{};
+    const auto used = std::span(matrix).first(static_cast<size_t>(link.keymap_size.load()));
+    EXPECT_EQ(commands.ReadDefaultKeyMap(used), kResultOk);
+    link.SetDefaultMatrix(used);
+    std::array<uint8_t, kSettingsSize> settings{};
+    EXPECT_EQ(commands.ReadSettings(settings), kResultOk);
+    link.macro_capacity = settings[11] * 128;
+  }
+  SystemClock clock;
+  std::unique_ptr<HidBackend> backend;
+  KeyboardLink link;
+  CommandSet commands;
+};
+
+// keyloomctl killed at random frames of an import leaves the keyboard
+// partly written; the next connection applies the working profile file
+// again, after which the keyboard holds it. Killed before its first write,
+// nothing is marked and the keyboard still holds what it held.
+TEST_F(CtlFixture, ImportKilledAtAnyFrameIsFinishedAtTheNextConnection) {
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  // Macros of several frames, keys of every profile playing them.
+  KeyStore file_store;
+  file_store.block = NewStoreBlock(0);
+  for (uint16_t id = 1; id <= 3; ++id) {
+    MacroRecord m;
+    SetMacroName(m, u"Macro " + std::u16string(1, char16_t(u'0' + id)));
+    m.macro_id = id;
+    for (int i = 0; i < 60 * id; ++i)
+      AddMacroEvent(m, {10, uint16_t(0x10 + i % 8), uint16_t(i % 2 ? kMacroStateRelease : kMacroStatePress)});
+    file_store.macros.push_back(m);
+  }
+  for (int p = 0; p < kProfileCount; ++p) {
+    file_store.SetRecord(p, KeyIndexFromCode(0x1E), KeyRecord{uint16_t(KeyType::kPlayMacro), 0, uint32_t(1 + p), 0, 0});
+    file_store.SetRecord(p, KeyIndexFromCode(0x30), KeyRecord{uint16_t(KeyType::kKey), 0, 0x1E, 0, 0});
+  }
+  const fs::path file = Path("full.fwc");
+  ASSERT_TRUE(ProfileFileWrite(file.u16string(), file_store, true));
+  const SimMemory factory = keyboard.Memory();
+  const std::u16string working = WorkingProfile().u16string();
+
+  auto start_import = [&] { return Start({{"import", file.string()}}, {machine.env()}).front(); };
+  const int first = keyboard.frames_seen();
+  ASSERT_EQ(Wait(start_import(), 0, std::chrono::steady_clock::now()).exit, 0);
+  const int frames = keyboard.frames_seen() - first;
+  ASSERT_FALSE(ApplyMarked(working));
+
+  std::mt19937 random(16);
+  std::atomic<pid_t> child{0};
+  std::atomic<int> kill_at{0};
+  keyboard.SetFrameHook([&](int frame, const CommandFrame&) {
+    if (frame != kill_at.load()) return;
+    pid_t pid;
+    while ((pid = child.load()) == 0) std::this_thread::yield();  // set as soon as the spawn returns
+    kill(pid, SIGKILL);
+  });
+  int marked = 0;
+  for (int n = 0; n < 24; ++n) {
+    const int k = std::uniform_int_distribution<int>(1, frames)(random);
+    SCOPED_TRACE("killed at frame " + std::to_string(k) + " of " + std::to_string(frames));
+    keyboard.EditMemory([&](SimMemory& m) { m = factory; });
+    std::error_code ec;
+    fs::remove(WorkingProfile(), ec);
+    fs::remove(FsPath(ApplyMarkPath(working)), ec);
+    child = 0;
+    kill_at = keyboard.frames_seen() + k;
+    child = start_import();
+    const CtlRun run = Wait(child, 0, std::chrono::steady_clock::now());
+    ASSERT_EQ(run.exit, 128 + SIGKILL) << run.err;
+    kill_at = 0;
+
+    const bool was_marked = ApplyMarked(working);
+    marked += was_marked;
+    NextConnection next(machine);
+    struct NoMessages : UserMessages {
+      void ShowMessage(std::u16string_view) override {}
+    } messages;
+    KeyStores stores;
+    const InterruptedApply finished = FinishInterruptedApply(working, stores, next.commands, messages);
+    EXPECT_EQ(finished, was_marked ? InterruptedApply::kFinished : InterruptedApply::kNone);
+    EXPECT_FALSE(ApplyMarked(working));
+    const SimMemory m = keyboard.Memory();
+    if (!was_marked) {
+      EXPECT_EQ(m.keymaps, factory.keymaps);
+      EXPECT_EQ(m.macros, factory.macros);
+      continue;
+    }
+    KeyboardAssignments held;
+    ASSERT_EQ(ReadKeyboardAssignments(next.commands, held), kResultOk);
+    std::lock_guard lock(file_store.mutex);
+    EXPECT_TRUE(KeyboardHoldsStore(held, file_store, next.link.DefaultMatrix(), size_t(next.link.macro_capacity.load())))
+        << "the keyboard holds the imported file";
+  }
+  EXPECT_GT(marked, 12) << "most kills fall inside the apply";
 }
 
 }  // namespace
