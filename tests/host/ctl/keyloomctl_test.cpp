@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <random>
@@ -749,6 +750,8 @@ TEST_F(CtlFixture, ImportKilledAtAnyFrameIsFinishedAtTheNextConnection) {
         << "the keyboard holds the imported file";
   }
   EXPECT_GT(marked, 12) << "most kills fall inside the apply";
+  std::cout << "[ interrupted import ] 24 kills at random frames of " << frames << ", " << marked
+            << " inside the apply, each followed by a connection\n";
 }
 
 }  // namespace
