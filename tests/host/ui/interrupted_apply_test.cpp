@@ -68,6 +68,12 @@ struct Started {
     w.ClearFrames();
     w.view.calls.clear();
   }
+  // An Apply the keyboard's unplug cuts short in the macro area.
+  void CutShort() {
+    w.sim.keyboard.UnplugAt(5, SimKeyboard::UnplugMoment::kAtFrame);
+    w.logic.OnCommand(kCmdApply);
+    ASSERT_TRUE(ApplyMarked(w.model.working_profile_path));
+  }
   MainWorld w;
 };
 
@@ -124,24 +130,15 @@ TEST(InterruptedApply, UnplugAtAnyFrameIsFinishedWhenTheKeyboardComesBack) {
 TEST(InterruptedApply, AFinishThatFailsKeepsApplyAndSaysSo) {
   Started s(false);
   MainWorld& w = s.w;
-  w.sim.keyboard.UnplugAt(5, SimKeyboard::UnplugMoment::kAtFrame);
-  w.logic.OnCommand(kCmdApply);
-  ASSERT_TRUE(ApplyMarked(w.model.working_profile_path));
+  ASSERT_NO_FATAL_FAILURE(s.CutShort());
   {
     // What the window shows meanwhile is not what the working file holds.
     std::lock_guard lock(w.stores.edit.mutex);
     w.stores.edit.SetRecord(0, KeyIndexFromCode(0x1E), KeyRecord{});
   }
 
-  w.sim.keyboard.Unplug();
-  w.sim.link.connected = 0;
-  w.sim.link.active_profile_cache = -1;
-  w.logic.OnTaggedMessage(kMainMsgRemoval, 0, 0);
-  w.sim.keyboard.Plug();
-  w.sim.link.hid.Close();
-  w.sim.Connect();
   w.view.calls.clear();
-  w.Arrive([&] { w.sim.keyboard.ReplyStatusAt(2, 0xFF); });
+  w.Replug([&] { w.sim.keyboard.ReplyStatusAt(2, 0xFF); });
   EXPECT_TRUE(w.view.Called("message MAIN_PROMPT_APPLY_UNFINISHED"));
   EXPECT_TRUE(w.logic.modified());
   EXPECT_TRUE(w.view.Enabled(kCmdApply));
@@ -162,9 +159,7 @@ TEST(InterruptedApply, AFinishThatFailsKeepsApplyAndSaysSo) {
 TEST(InterruptedApply, ConnectionWithoutAFinishableMarkReadsTheKeyboard) {
   Started s(false);
   MainWorld& w = s.w;
-  w.sim.keyboard.UnplugAt(5, SimKeyboard::UnplugMoment::kAtFrame);
-  w.logic.OnCommand(kCmdApply);
-  ASSERT_TRUE(ApplyMarked(w.model.working_profile_path));
+  ASSERT_NO_FATAL_FAILURE(s.CutShort());
   std::filesystem::remove(std::filesystem::path(w.model.working_profile_path));
   w.Replug();
   EXPECT_FALSE(ApplyMarked(w.model.working_profile_path));
