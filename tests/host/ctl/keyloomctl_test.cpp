@@ -602,6 +602,8 @@ TEST_F(CtlFixture, ProgramsOnOneKeyboardTakeTurns) {
   }
   const std::vector<CtlRun> done = CtlAll(runs, {machine.env()});
   for (const CtlRun& r : done) EXPECT_EQ(r.exit, 0) << r.err;
+  // Taken under the keyboard's lock, as the hook ran: its last frames are seen.
+  keyboard.SetFrameHook(nullptr);
 
   int owner = 0, mixed = 0, brackets = 0;
   std::set<int> connections;
@@ -749,6 +751,7 @@ TEST_F(CtlFixture, ImportKilledAtAnyFrameIsFinishedAtTheNextConnection) {
     EXPECT_TRUE(KeyboardHoldsStore(held, file_store, next.link.DefaultMatrix(), size_t(next.link.macro_capacity.load())))
         << "the keyboard holds the imported file";
   }
+  keyboard.SetFrameHook(nullptr);
   EXPECT_GT(marked, 12) << "most kills fall inside the apply";
   std::cout << "[ interrupted import ] 24 kills at random frames of " << frames << ", " << marked
             << " inside the apply, each followed by a connection\n";
