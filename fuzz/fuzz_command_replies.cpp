@@ -7,8 +7,10 @@
 // The input is a stream of replies. Each starts with a control byte c:
 //   c = 0xFF       no reply (the transaction times out and retries)
 //   bit 0          a status byte follows (otherwise status 0, success)
-//   bits 1..7      n: the next min(n, 56) bytes are the reply's data
-// The reply's first eight bytes echo the request, as the keyboard's do. The
+//   bits 1..7      n <= 56: the next n bytes are the reply's data, and its
+//                  first eight bytes echo the request, as the keyboard's do;
+//                  n > 56: the reply's first eight bytes come next (it need
+//                  not echo the request), then n - 56 bytes of data The
 // first input byte picks the model (bit 0) and whether writes fail (bit 1).
 #include <algorithm>
 #include <array>
@@ -42,9 +44,20 @@ class ReplyStream {
     const uint8_t c = Take();
     if (c == 0xFF) return false;
     std::fill(out, out + kFrameSize, uint8_t{0});
-    std::copy_n(request.begin(), frame::kData, out);
-    out[frame::kStatus] = (c & 1) ? Take() : 0;
-    const size_t n = std::min<size_t>({size_t{c} >> 1, kFrameData, data_.size()});
+    size_t n = size_t{c} >> 1;
+    if (n > kFrameData) {
+      // A reply that does not echo the request (another frame's, or noise):
+      // its first eight bytes come from the input too.
+      const size_t header = std::min<size_t>(frame::kData, data_.size());
+      std::copy_n(data_.begin(), header, out);
+      data_ = data_.subspan(header);
+      n -= kFrameData;
+    } else {
+      std::copy_n(request.begin(), frame::kData, out);
+      out[frame::kStatus] = 0;
+    }
+    if (c & 1) out[frame::kStatus] = Take();
+    n = std::min<size_t>({n, kFrameData, data_.size()});
     std::copy_n(data_.begin(), n, out + frame::kData);
     data_ = data_.subspan(n);
     return true;

@@ -11,24 +11,49 @@ const KeyboardModel* FindModel(uint16_t vendor_id, uint16_t product_id) {
   return nullptr;
 }
 
+namespace {
+
+// Whether `reply` can be the answer to `request`. The keyboard echoes the
+// command, length and offset of the frame it answers, so a reply that names
+// another frame is a late answer to an earlier one (it came after its time
+// limit, while this frame's reply was awaited) and must not pass for this
+// frame's: a block read would take another chunk's bytes (the macro area's
+// 16-byte header and its first 56-byte chunk differ only in length). A reply
+// whose command byte is 0 echoes nothing and is taken as it comes; report id
+// and checksum are never looked at.
+bool AnswersRequest(const CommandFrame& request, std::span<const uint8_t, kFrameSize> reply) {
+  if (reply[frame::kCommand] == 0) return true;
+  return std::equal(request.begin() + frame::kCommand, request.begin() + frame::kStatus,
+                    reply.begin() + frame::kCommand);
+}
+
+}  // namespace
+
 int CommandSet::Transact(std::span<const uint8_t> request, std::span<uint8_t, kFrameSize> reply) {
   if (!link_.connected) return kResultNoKeyboard;
   CommandFrame frame{};
   std::copy_n(request.begin(), std::min(request.size(), kFrameSize), frame.begin());
-  std::lock_guard lock(link_.device_lock);
+  KeyboardExchange exchange(link_);
+  if (!exchange.held()) return kResultWriteFailed;
   return TransactLocked(frame, reply);
 }
 
 int CommandSet::TransactLocked(const CommandFrame& request, std::span<uint8_t, kFrameSize> reply) {
   HidInterface& hid = link_.hid;
+  Clock& clock = link_.clock;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     // A reply that came after its time limit must not pass for this one's.
     hid.DiscardPendingInput();
     size_t written = 0;
     if (!hid.WriteReport(request.data(), kFrameSize, &written, kWriteLimitMs) || written != kFrameSize)
       return kResultWriteFailed;
-    size_t read = 0;
-    if (hid.ReadReport(reply.data(), kFrameSize, &read, kReplyLimitMs)) return kResultOk;
+    // Reports that answer another frame are passed over within the limit.
+    const int64_t deadline = clock.NowMs() + kReplyLimitMs;
+    for (int64_t left = kReplyLimitMs; left > 0; left = deadline - clock.NowMs()) {
+      size_t read = 0;
+      if (!hid.ReadReport(reply.data(), kFrameSize, &read, static_cast<int>(left))) break;
+      if (AnswersRequest(request, reply)) return kResultOk;
+    }
   }
   return kResultNoKeyboard;
 }
@@ -37,7 +62,8 @@ int CommandSet::SendOnly(std::span<const uint8_t> request) {
   if (!link_.connected) return 0;
   CommandFrame frame{};
   std::copy_n(request.begin(), std::min(request.size(), kFrameSize), frame.begin());
-  std::lock_guard lock(link_.device_lock);
+  KeyboardExchange exchange(link_);
+  if (!exchange.held()) return 0;
   size_t written = 0;
   return link_.hid.WriteReport(frame.data(), kFrameSize, &written, kWriteLimitMs) && written == kFrameSize;
 }
@@ -51,6 +77,7 @@ int CommandSet::SingleFrame(CommandFrame& request, std::span<uint8_t, kFrameSize
 
 int CommandSet::BlockRead(Command command, int base, std::span<uint8_t> data) {
   if (!link_.connected) return kResultNoKeyboard;
+  KeyboardExchange exchange(link_);
   CommandFrame request = MakeFrame(static_cast<uint8_t>(command), 0, 0);
   CommandFrame reply{};
   const size_t total = data.size();
@@ -67,6 +94,7 @@ int CommandSet::BlockRead(Command command, int base, std::span<uint8_t> data) {
 
 int CommandSet::BlockWrite(Command command, int base, std::span<const uint8_t> data) {
   if (!link_.connected) return kResultNoKeyboard;
+  KeyboardExchange exchange(link_);
   // One frame serves every chunk: after a short last chunk the bytes beyond
   // it still hold the previous chunk's data, and are sent and summed as such.
   CommandFrame request = MakeFrame(static_cast<uint8_t>(command), 0, 0);
@@ -187,6 +215,8 @@ int CommandSet::GetActiveProfile() {
 
 int CommandSet::SetActiveProfile(int profile) {
   if (profile < 0) return kResultNoKeyboard;
+  // Nobody may change the block between its read and its write.
+  KeyboardExchange exchange(link_);
   std::array<uint8_t, kSettingsSize> settings{};
   const int read = ReadSettings(settings);
   if (read != kResultOk) return read;

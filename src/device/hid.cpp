@@ -98,6 +98,13 @@ void HidInterface::DiscardPendingInput() {
   if (std::shared_ptr<HidDevice> device = Device()) device->DiscardPendingInput();
 }
 
+HidExclusiveHold HidInterface::HoldExclusive(int timeout_ms) {
+  std::shared_ptr<HidDevice> device = Device();
+  if (!device) return {};
+  const bool held = device->LockExclusive(timeout_ms);
+  return HidExclusiveHold(std::move(device), held);
+}
+
 void HidInterface::BuildInputItems(const HidDevice& device) {
   items_.clear();
   input_report_.assign(caps_.input_report_length, 0);

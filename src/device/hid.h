@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace keyloom {
@@ -104,6 +105,45 @@ class HidDevice {
   // Drops input reports that arrived unasked (a reply that came after its
   // time limit), so the next read sees only what the next request causes.
   virtual void DiscardPendingInput() = 0;
+
+  // Keeps other programs off this interface until UnlockExclusive: another
+  // program (another Keyloom, keyloomctl) that asks meanwhile waits. Waits
+  // up to `timeout_ms` of real time while another program holds it; false
+  // only when it held it all that time. An interface that cannot be locked
+  // (an aborted one, or a platform without such locks) counts as held.
+  // Calls come from one thread at a time and never nest.
+  virtual bool LockExclusive(int /*timeout_ms*/) { return true; }
+  virtual void UnlockExclusive() {}
+};
+
+// The exclusive hold of one open interface (HidInterface::HoldExclusive);
+// released when destroyed.
+class HidExclusiveHold {
+ public:
+  HidExclusiveHold() = default;
+  HidExclusiveHold(std::shared_ptr<HidDevice> device, bool held)
+      : device_(held ? std::move(device) : nullptr), held_(held) {}
+  HidExclusiveHold(HidExclusiveHold&& other) noexcept
+      : device_(std::move(other.device_)), held_(std::exchange(other.held_, true)) {}
+  HidExclusiveHold& operator=(HidExclusiveHold&& other) noexcept {
+    if (this != &other) {
+      Release();
+      device_ = std::move(other.device_);
+      held_ = std::exchange(other.held_, true);
+    }
+    return *this;
+  }
+  ~HidExclusiveHold() { Release(); }
+  // False when another program kept the interface past the limit.
+  bool held() const { return held_; }
+
+ private:
+  void Release() {
+    if (device_) device_->UnlockExclusive();
+    device_.reset();
+  }
+  std::shared_ptr<HidDevice> device_;
+  bool held_ = true;
 };
 
 // The platform's HID services.
@@ -147,6 +187,9 @@ class HidInterface {
   int ReadReport(uint8_t* buffer, size_t length, size_t* done, int timeout_ms);
   int WriteReport(const uint8_t* buffer, size_t length, size_t* done, int timeout_ms);
   void DiscardPendingInput();
+  // Keeps other programs off the open interface while the result lives
+  // (HidDevice::LockExclusive). Nothing open: nothing to hold, held.
+  HidExclusiveHold HoldExclusive(int timeout_ms);
 
   // Fills the input data items whose report id equals report[0].
   bool ParseInputReport(const uint8_t* report, size_t length);

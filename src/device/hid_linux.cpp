@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -108,21 +109,30 @@ int RemainingMs(std::optional<std::chrono::steady_clock::time_point> deadline) {
   return static_cast<int>(std::clamp<int64_t>(left.count(), 0, 1 << 30));
 }
 
-Fd OpenNode(const std::string& node, const HidOpenOptions& options) {
+// An open node, and what other programs' exclusive holds lock: the node
+// itself, or for a test's socket a file beside it.
+struct OpenedNode {
+  Fd fd;
+  Fd lock;  // none: the node's own descriptor
+};
+
+OpenedNode OpenNode(const std::string& node, const HidOpenOptions& options) {
   struct stat st {};
-  if (::stat(node.c_str(), &st) != 0) return Fd();
+  if (::stat(node.c_str(), &st) != 0) return {};
   if (S_ISSOCK(st.st_mode)) {
     // A test's stand-in for a device node: one message per report, like hidraw.
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (node.size() >= sizeof addr.sun_path) return Fd();
+    if (node.size() >= sizeof addr.sun_path) return {};
     std::memcpy(addr.sun_path, node.c_str(), node.size() + 1);
     Fd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!fd) return Fd();
+    if (!fd) return {};
     // A non-blocking connect to a listening Unix socket completes at once or
     // fails (EAGAIN when the backlog is full): nothing here can block.
-    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) return Fd();
-    return fd;
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) return {};
+    // A socket's own lock is not shared by the processes that connect to it.
+    Fd lock(::open((node + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    return {std::move(fd), std::move(lock)};
   }
   // hidraw knows no sharing modes; share_read_only has no counterpart.
   int flags = O_CLOEXEC | O_NONBLOCK;
@@ -130,13 +140,17 @@ Fd OpenNode(const std::string& node, const HidOpenOptions& options) {
   else if (options.write) flags |= O_WRONLY;
   else if (options.read) flags |= O_RDONLY;
   else flags |= O_PATH;
-  return Fd(::open(node.c_str(), flags));
+  return {Fd(::open(node.c_str(), flags)), Fd()};
 }
 
 class HidrawDevice final : public DescriptorHidDevice {
  public:
-  HidrawDevice(Fd fd, Fd wake, HidAttributes attributes, HidReportDescriptor descriptor)
-      : DescriptorHidDevice(std::move(descriptor)), fd_(std::move(fd)), wake_(std::move(wake)), attributes_(attributes) {}
+  HidrawDevice(OpenedNode node, Fd wake, HidAttributes attributes, HidReportDescriptor descriptor)
+      : DescriptorHidDevice(std::move(descriptor)),
+        fd_(std::move(node.fd)),
+        lock_(std::move(node.lock)),
+        wake_(std::move(wake)),
+        attributes_(attributes) {}
 
   HidAttributes Attributes() const override { return attributes_; }
 
@@ -186,6 +200,33 @@ class HidrawDevice final : public DescriptorHidDevice {
     [[maybe_unused]] const ssize_t n = ::write(wake_.get(), &one, sizeof one);
   }
 
+  // An advisory lock on the node: every program of ours takes it around an
+  // exchange, so two programs never mix their frames. The system drops it
+  // when the holder closes the node or dies.
+  bool LockExclusive(int timeout_ms) override {
+    const int fd = lock_ ? lock_.get() : fd_.get();
+    const auto deadline = Deadline(timeout_ms);
+    for (;;) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        locked_ = true;
+        return true;
+      }
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) return true;  // no lock to be had here: nothing to wait for
+      if (aborted_) return true;              // the transfers will fail on their own
+      if (deadline && std::chrono::steady_clock::now() >= *deadline) return false;
+      // The holder's exchange ends within milliseconds; look again soon.
+      pollfd wake{wake_.get(), POLLIN, 0};
+      ::poll(&wake, 1, 2);
+    }
+  }
+
+  void UnlockExclusive() override {
+    if (!locked_) return;
+    locked_ = false;
+    ::flock(lock_ ? lock_.get() : fd_.get(), LOCK_UN);
+  }
+
   void DiscardPendingInput() override {
     uint8_t report[kMaxReport];
     // The node is non-blocking: read until nothing is queued.
@@ -221,8 +262,10 @@ class HidrawDevice final : public DescriptorHidDevice {
   }
 
   Fd fd_;
+  Fd lock_;
   Fd wake_;
   const HidAttributes attributes_;
+  bool locked_ = false;  // touched only by the thread of the exchange
   std::atomic<bool> aborted_{false};
 };
 
@@ -257,11 +300,11 @@ class LinuxHidBackend final : public HidBackend {
     auto descriptor = ParseReportDescriptor(
         std::span(reinterpret_cast<const uint8_t*>(descriptor_bytes->data()), descriptor_bytes->size()));
     if (!descriptor) return nullptr;
-    Fd fd = OpenNode(node, options);
-    if (!fd) return nullptr;
+    OpenedNode opened = OpenNode(node, options);
+    if (!opened.fd) return nullptr;
     Fd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake) return nullptr;
-    return std::make_shared<HidrawDevice>(std::move(fd), std::move(wake), *ids, std::move(*descriptor));
+    return std::make_shared<HidrawDevice>(std::move(opened), std::move(wake), *ids, std::move(*descriptor));
   }
 
   bool Probe(const std::u16string& path) override {

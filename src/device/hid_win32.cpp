@@ -7,6 +7,7 @@ extern "C" {
 }
 #include <hidpi.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "base/handle_win32.h"
@@ -31,6 +32,7 @@ class Win32HidDevice final : public HidDevice {
     if (!h) return nullptr;
     auto d = std::shared_ptr<Win32HidDevice>(new Win32HidDevice(std::move(h)));
     if (!d->Describe()) return nullptr;
+    d->exclusive_ = OpenExclusiveMutex(path);
     return d;
   }
 
@@ -103,6 +105,25 @@ class Win32HidDevice final : public HidDevice {
     HidD_FlushQueue(handle_.get());
   }
 
+  // A mutex named after the interface, shared by every program of ours in
+  // every session: owned around each exchange, so two programs never mix
+  // their frames. One whose owner died comes back abandoned, and is ours.
+  bool LockExclusive(int timeout_ms) override {
+    if (!exclusive_) return true;
+    HANDLE waits[2] = {exclusive_.get(), abort_.get()};
+    const DWORD w = WaitForMultipleObjects(2, waits, FALSE, timeout_ms < 0 ? INFINITE : DWORD(timeout_ms));
+    if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED_0) {
+      owned_ = true;
+      return true;
+    }
+    return w != WAIT_TIMEOUT;  // aborted or failed: the transfers will fail on their own
+  }
+  void UnlockExclusive() override {
+    if (!owned_) return;
+    owned_ = false;
+    ReleaseMutex(exclusive_.get());
+  }
+
  private:
   explicit Win32HidDevice(UniqueHandle h)
       : handle_(std::move(h)),
@@ -128,6 +149,22 @@ class Win32HidDevice final : public HidDevice {
     buttons_.resize(nb);
     values_.resize(nv);
     return true;
+  }
+
+  static UniqueHandle OpenExclusiveMutex(const std::u16string& path) {
+    // Paths differ only in case between programs: hash them upper-cased.
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (char16_t c : path) {
+      if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+      h = (h ^ c) * 0x100000001b3ull;
+      h = (h ^ (c >> 8)) * 0x100000001b3ull;
+    }
+    wchar_t name[64];
+    for (const wchar_t* ns : {L"Global\\", L"Local\\"}) {
+      swprintf(name, 64, L"%lsKeyloom.Keyboard.%016llx", ns, static_cast<unsigned long long>(h));
+      if (HANDLE m = CreateMutexW(nullptr, FALSE, name)) return UniqueHandle(m);
+    }
+    return UniqueHandle();
   }
 
   int Transfer(bool read, uint8_t* buffer, size_t length, size_t* done, int timeout_ms) {
@@ -162,6 +199,8 @@ class Win32HidDevice final : public HidDevice {
   HIDP_CAPS caps_{};
   std::vector<HIDP_BUTTON_CAPS> buttons_;
   std::vector<HIDP_VALUE_CAPS> values_;
+  UniqueHandle exclusive_;
+  bool owned_ = false;  // touched only by the thread of the exchange
 };
 
 class Win32HidBackend final : public HidBackend {

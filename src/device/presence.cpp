@@ -132,12 +132,20 @@ void KeyboardWatcher::OnKeyboardPresence(int present) {
   } else {
     std::array<uint8_t, kMaxKeyMapSize> matrix{};
     const size_t size = static_cast<size_t>(link_.keymap_size.load());
-    if (commands_.ReadDefaultKeyMap(std::span(matrix).first(size)) == kResultOk)
+    int matrix_read, settings_read;
+    std::array<uint8_t, kSettingsSize> settings{};
+    {
+      // The two reads in one exchange; the window is reached only after it,
+      // since its handling of the arrival sends commands itself.
+      KeyboardExchange exchange(link_);
+      matrix_read = commands_.ReadDefaultKeyMap(std::span(matrix).first(size));
+      settings_read = commands_.ReadSettings(settings);
+    }
+    if (matrix_read == kResultOk)
       link_.SetDefaultMatrix(std::span(matrix).first(size));
     else
       sink_.ShowMessage(u"MAIN_DEFAULT_MATRIX_PROMPT");
-    std::array<uint8_t, kSettingsSize> settings{};
-    if (commands_.ReadSettings(settings) == kResultOk) link_.macro_capacity = settings[11] * 128;
+    if (settings_read == kResultOk) link_.macro_capacity = settings[11] * 128;
     sink_.SendArrival();
     state_.remembered_tray_image = kTrayKeyboard;
     sink_.SetTrayImage(kTrayKeyboard);

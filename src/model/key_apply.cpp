@@ -96,6 +96,10 @@ PlanResult MakePlan(const KeyStore& applied, CommandSet& commands, bool all_prof
 }
 
 bool Send(CommandSet& commands, const ApplyPlan& plan) {
+  // The whole bracket is one exchange: no other sender's frame may fall
+  // between begin and end.
+  KeyboardExchange exchange(commands.link());
+  if (!exchange.held()) return false;
   if (commands.BeginExchange() != kResultOk) return false;
   bool ok = commands.WriteMacros(plan.macro_area) == kResultOk;
   for (size_t i = 0; ok && i < plan.key_maps.size(); ++i) {

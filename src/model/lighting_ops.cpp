@@ -18,6 +18,7 @@ void Note(int& result, int step) {
 int ReadLightingState(LightingModel& model, CommandSet& commands,
                       const LightingViewSetting& view_setting) {
   std::fill_n(model.settings.begin() + kModeListOffset, kModeSlots, uint8_t{0});
+  KeyboardExchange exchange(commands.link());
   std::array<uint8_t, kSettingsBlockSize> settings{};
   if (commands.ReadSettings(settings) != kResultOk) return -1;
   model.settings = settings;
@@ -55,6 +56,7 @@ int WriteLightingBytes(const LightingModel& model, CommandSet& commands,
       return kResultWriteFailed;
     }
   }
+  KeyboardExchange exchange(commands.link());
   int result = kResultOk;
   Note(result, commands.BeginExchange());
   for (const LightingRun& run : runs) {
@@ -100,6 +102,7 @@ int WriteLedColour(LightingModel& model, CommandSet& commands, int led, Colour c
   const auto rgb = ColourBytes(colour);
   std::copy(rgb.begin(), rgb.end(),
             model.key_colours.begin() + profile * kKeyColourBlockSize + led * 3);
+  KeyboardExchange exchange(commands.link());
   int result = kResultOk;
   Note(result, commands.BeginExchange());
   Note(result, commands.WriteKeyColors(profile, led, rgb));
@@ -112,6 +115,7 @@ int WriteAllLedColours(const LightingModel& model, CommandSet& commands) {
   if (!IsValidLightingProfile(profile)) return kResultBadProfile;
   constexpr int kBytesPerFrame = kLedsPerFrame * 3;
   const uint8_t* block = model.key_colours.data() + profile * kKeyColourBlockSize;
+  KeyboardExchange exchange(commands.link());
   int result = kResultOk;
   Note(result, commands.BeginExchange());
   for (int k = 0; k < kLedsSent / kLedsPerFrame; ++k) {

@@ -9,6 +9,8 @@ namespace keyloom {
 
 int ReadMacroArea(CommandSet& commands, std::vector<uint8_t>& area) {
   area.clear();
+  // The header and the area it announces are read in one exchange.
+  KeyboardExchange exchange(commands.link());
   std::array<uint8_t, kMacroAreaHeaderSize> header{};
   int result = commands.ReadMacros(header);
   if (result != kResultOk) return result;

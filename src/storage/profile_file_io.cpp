@@ -13,6 +13,7 @@
 #include "model/key_apply.h"
 #include "model/key_map.h"
 #include "model/text_source.h"
+#include "storage/interrupted_apply.h"
 #include "storage/message_boxes.h"
 #include "storage/profile_file.h"
 #include "storage/working_profile.h"
@@ -83,6 +84,9 @@ int NewProfileFile(const std::u16string& path, uint8_t flag, KeyStore* in_memory
 
 int ReadProfileFromKeyboard(CommandSet& commands, const TextSource& texts, std::vector<uint8_t>& file) {
   file.clear();
+  // Every read of the backup in one exchange: no other sender can change
+  // the keyboard half way.
+  KeyboardExchange exchange(commands.link());
   const int active = commands.GetActiveProfile();
   if (active < 0) return kResultNoKeyboard;
   if (active > 3) return kResultBadProfile;
@@ -116,7 +120,8 @@ bool ImportProfileFile(const std::u16string& path, ProfileImportContext& context
       if (!context.working_profile_path.empty() &&
           std::filesystem::exists(FsPath(context.working_profile_path), ec))
         context.working_profile_saved = ProfileFileWrite(context.working_profile_path, edit, false);
-      context.applied = ApplyToKeyboard(context.stores, context.commands, context.messages, true);
+      context.applied = ApplyWithMark(context.working_profile_path, context.working_profile_saved, context.stores,
+                                      context.commands, context.messages, true);
       if (context.refresh_key_buttons) context.refresh_key_buttons();
     }
   }

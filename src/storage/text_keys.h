@@ -9,13 +9,13 @@
 
 namespace keyloom {
 
-inline constexpr std::array<std::u16string_view, 107> kTextKeys = {
+inline constexpr std::array<std::u16string_view, 108> kTextKeys = {
     // Main window and tray
     u"MAIN_CAPTION", u"MAIN_HELP_PROMPT", u"MAIN_CLOSE_PROMPT", u"MAIN_MINIMIZE_PROMPT",
     u"MAIN_MENU_PROMPT", u"KEYBOARD_TRAY_DESC", u"MAIN_APPLY_PROMPT", u"MAIN_SWITCH_COLOR_TEXT",
     u"MAIN_PROMPT_DEFAULT", u"MAIN_PROMPT_INPORT", u"MAIN_NO_DEVICE_PROMPT",
     u"MAIN_DEFAULT_MATRIX_PROMPT", u"MAIN_PROMPT_EXPORT", u"TRAY_MENU_OPEN", u"TRAY_MENU_ABOUT",
-    u"TRAY_MENU_EXIT",
+    u"TRAY_MENU_EXIT", u"MAIN_PROMPT_APPLY_UNFINISHED",
     // About dialog
     u"LANG_ABOUT_TITLE", u"GUANYU_JIESHAO", u"GUANYU_BANQUAN", u"LANG_ABOUT_OK",
     // Keyward's notices

@@ -25,6 +25,7 @@ struct Context {
   std::u16string sim_state;  // folder or empty
   std::string command;       // as reported: "info", "lighting set", ...
   bool reported = false;     // a JSON object was printed
+  const KeyboardLink* link = nullptr;  // the connected keyboard's, once connected
 
   // A JSON result that starts with "command" and "ok": true.
   JsonObject Result() const;
@@ -59,6 +60,7 @@ std::optional<int> ParseInt(std::string_view text, int low, int high);
 std::optional<int> ParseProfile(std::string_view text);
 
 std::string ResultText(int result);
+inline constexpr const char* kInUseText = "the keyboard is in use by another program; try again when it is done";
 
 // The keyboard's active profile (0..2). Anything else is reported the same
 // way by every command (exit 1): an index above 2 by its value, a failed

@@ -139,6 +139,7 @@ int Context::Fail(int code, const std::string& message) {
 }
 
 int Context::KeyboardFailed(const std::string& operation, int result) {
+  if (link && link->in_use_by_other_program) return Fail(kExitKeyboard, kInUseText);
   return Fail(kExitKeyboard, operation + " failed: " + ResultText(result));
 }
 
@@ -148,6 +149,14 @@ std::unique_ptr<Session> Context::Connect() {
     Fail(kExitKeyboard, "no keyboard connected");
     return nullptr;
   }
+  // The arrival's reads waited for another program (Keyloom applying, or
+  // another keyloomctl) and gave up: say so now rather than after the
+  // command has waited as long again.
+  if (session->link.in_use_by_other_program) {
+    Fail(kExitKeyboard, kInUseText);
+    return nullptr;
+  }
+  link = &session->link;
   return session;
 }
 

@@ -134,6 +134,9 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
   if (!import.applied) {
     // As after the main window's Apply: what the keyboard did not take is
     // kept, and can be sent again.
+    if (s->link.in_use_by_other_program && import.working_profile_saved)
+      return ctx.Fail(kExitKeyboard, std::string(kInUseText) + "; the working profile file " + working_name +
+                                         " holds " + path + ": run this import again to finish");
     if (import.working_profile_saved)
       return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros; the working profile file " +
                                          working_name + " holds " + path +

@@ -1,6 +1,8 @@
 #include "device/sim/sim_keyboard.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "base/atomic_file.h"
 #include "base/file_read.h"
@@ -104,11 +106,6 @@ std::vector<CommandFrame> SimKeyboard::Trace() const {
   return trace_;
 }
 
-void SimKeyboard::SetFrameObserver(std::function<void(const CommandFrame&)> observer) {
-  std::lock_guard lock(mutex_);
-  frame_observer_ = std::move(observer);
-}
-
 void SimKeyboard::ClearTrace() {
   std::lock_guard lock(mutex_);
   trace_.clear();
@@ -205,9 +202,18 @@ void SimKeyboard::LeaveTemporaryState() { SendConsumerUsage(kNotifyTemporaryOff)
 void SimKeyboard::SendConsumerUsage(uint16_t usage) {
   std::lock_guard lock(mutex_);
   if (!plugged_) return;
-  consumer_in_.push_back({3, static_cast<uint8_t>(usage), static_cast<uint8_t>(usage >> 8)});
-  consumer_in_.push_back({3, 0, 0});
-  cv_.notify_all();
+  Enqueue(consumer_in_, {{3, static_cast<uint8_t>(usage), static_cast<uint8_t>(usage >> 8)}});
+  Enqueue(consumer_in_, {{3, 0, 0}});
+}
+
+void SimKeyboard::AddFault(int k, FaultKind kind, int value) {
+  faults_.push_back({frames_ + k, kind, value});
+}
+
+std::optional<int> SimKeyboard::FaultAt(int n, FaultKind kind) const {
+  for (const Fault& f : faults_)
+    if (f.frame == n && f.kind == kind) return f.value;
+  return std::nullopt;
 }
 
 void SimKeyboard::DropReplies(int count) {
@@ -215,9 +221,14 @@ void SimKeyboard::DropReplies(int count) {
   drop_replies_ = count;
 }
 
+void SimKeyboard::DropRepliesAt(int k, int count) {
+  std::lock_guard lock(mutex_);
+  for (int i = 0; i < count; ++i) AddFault(k + i, FaultKind::kDrop, 0);
+}
+
 void SimKeyboard::ReplyStatusAt(int k, uint8_t status) {
   std::lock_guard lock(mutex_);
-  status_faults_.emplace_back(k, status);
+  AddFault(k, FaultKind::kStatus, status);
 }
 
 void SimKeyboard::StallWrites(bool stall) {
@@ -226,20 +237,81 @@ void SimKeyboard::StallWrites(bool stall) {
   cv_.notify_all();
 }
 
-void SimKeyboard::UnplugAfterFrames(int k) {
+void SimKeyboard::StallWriteAt(int k) {
   std::lock_guard lock(mutex_);
-  unplug_after_ = k;
+  AddFault(k, FaultKind::kStall, 0);
+}
+
+void SimKeyboard::UnplugAt(int k, UnplugMoment moment) {
+  std::lock_guard lock(mutex_);
+  const FaultKind kind = moment == UnplugMoment::kBeforeFrame ? FaultKind::kUnplugBefore
+                         : moment == UnplugMoment::kAtFrame   ? FaultKind::kUnplugAt
+                                                              : FaultKind::kUnplugAfterReply;
+  AddFault(k, kind, 0);
+}
+
+void SimKeyboard::DelayReplyAt(int k, int extra_ms) {
+  std::lock_guard lock(mutex_);
+  AddFault(k, FaultKind::kDelay, extra_ms);
 }
 
 void SimKeyboard::SetLatencyMs(int ms) { latency_ms_ = ms; }
 
-std::deque<std::vector<uint8_t>>& SimKeyboard::Queue(SimInterface iface) {
+void SimKeyboard::QueueUnaskedReport(const CommandFrame& report) {
+  std::lock_guard lock(mutex_);
+  if (!plugged_) return;
+  Enqueue(vendor_in_, {{report.begin(), report.end()}, clock_.NowMs()});
+}
+
+void SimKeyboard::SetJitterUs(int max_us, uint32_t seed) {
+  jitter_state_ = seed;
+  jitter_us_ = max_us;
+}
+
+void SimKeyboard::SetFrameHook(std::function<void(int, const CommandFrame&)> hook) {
+  std::lock_guard lock(mutex_);
+  frame_hook_ = std::move(hook);
+}
+
+int SimKeyboard::frames_seen() const {
+  std::lock_guard lock(mutex_);
+  return frames_;
+}
+
+void SimKeyboard::Jitter() {
+  const int max_us = jitter_us_;
+  if (max_us <= 0) return;
+  // A counter through a mixing function: every caller gets its own number
+  // without a lock.
+  uint32_t x = jitter_state_.fetch_add(0x9E3779B9u);
+  x ^= x >> 16;
+  x *= 0x7FEB352Du;
+  x ^= x >> 15;
+  x *= 0x846CA68Bu;
+  x ^= x >> 16;
+  std::this_thread::sleep_for(std::chrono::microseconds(x % static_cast<uint32_t>(max_us + 1)));
+}
+
+SimKeyboard::InQueue& SimKeyboard::Queue(SimInterface iface) {
   switch (iface) {
     case SimInterface::kVendor: return vendor_in_;
     case SimInterface::kConsumer: return consumer_in_;
     case SimInterface::kBoot: break;
   }
   return boot_in_;
+}
+
+void SimKeyboard::Enqueue(InQueue& queue, InReport report) {
+  // Reports arrive in the order of their arrival times; equal times keep the
+  // order they were sent in.
+  auto at = std::find_if(queue.begin(), queue.end(), [&](const InReport& r) { return r.ready_at > report.ready_at; });
+  queue.insert(at, std::move(report));
+  ++queue_version_;
+  cv_.notify_all();
+}
+
+bool SimKeyboard::Arrived(const InQueue& queue) const {
+  return !queue.empty() && queue.front().ready_at <= clock_.NowMs();
 }
 
 void SimKeyboard::Wake() {
@@ -249,40 +321,56 @@ void SimKeyboard::Wake() {
 
 void SimKeyboard::DiscardInput(SimInterface iface) {
   std::lock_guard lock(mutex_);
-  Queue(iface).clear();
+  // What has arrived goes; a report still on its way arrives later.
+  InQueue& queue = Queue(iface);
+  while (Arrived(queue)) queue.pop_front();
 }
 
 int SimKeyboard::Write(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
                        std::span<const uint8_t> report, int timeout_ms) {
-  if (const int latency = latency_ms_) clock_.SleepMs(latency);
+  Jitter();
+  const int latency = latency_ms_;
+  if (latency > 0) clock_.SleepMs(latency);
   std::unique_lock lock(mutex_);
   auto gone = [&] { return !plugged_ || generation != generation_ || aborted.load(); };
   if (gone()) return 0;
+  const bool vendor_frame = iface == SimInterface::kVendor && report.size() == kFrameSize;
+  const int n = vendor_frame ? ++frames_ : 0;
+  if (vendor_frame && FaultAt(n, FaultKind::kUnplugBefore)) {
+    UnplugLocked();
+    return 0;
+  }
+  if (vendor_frame && FaultAt(n, FaultKind::kStall)) {
+    // The write never completes: it ends at its limit (or when the
+    // interface goes) and the keyboard never sees the frame.
+    clock_.WaitFor(cv_, lock, timeout_ms, gone);
+    return 0;
+  }
   if (stall_writes_) {
     clock_.WaitFor(cv_, lock, timeout_ms, [&] { return gone() || !stall_writes_; });
     if (gone() || stall_writes_) return 0;
   }
-  if (iface != SimInterface::kVendor || report.size() != kFrameSize) return 1;  // accepted, ignored
+  if (!vendor_frame) return 1;  // accepted, ignored
 
   CommandFrame request;
   std::copy_n(report.begin(), kFrameSize, request.begin());
   trace_.push_back(request);
-  if (frame_observer_) frame_observer_(request);
+  if (frame_hook_) frame_hook_(n, request);
   bool changed = false;
   std::optional<CommandFrame> reply = Process(request, changed);
-  for (auto& [k, status] : status_faults_) {
-    if (--k == 0 && reply) (*reply)[frame::kStatus] = status;
-  }
-  std::erase_if(status_faults_, [](const auto& f) { return f.first <= 0; });
   if (reply) {
+    if (const auto status = FaultAt(n, FaultKind::kStatus)) (*reply)[frame::kStatus] = static_cast<uint8_t>(*status);
     SealFrame(*reply);
     if (drop_replies_ > 0) {
       --drop_replies_;
-    } else {
-      vendor_in_.emplace_back(reply->begin(), reply->end());
-      cv_.notify_all();
+    } else if (!FaultAt(n, FaultKind::kDrop)) {
+      InReport in{{reply->begin(), reply->end()}, clock_.NowMs() + latency + FaultAt(n, FaultKind::kDelay).value_or(0)};
+      in.unplug_when_read = FaultAt(n, FaultKind::kUnplugAfterReply).has_value();
+      Enqueue(vendor_in_, std::move(in));
     }
   }
+  const bool unplug = FaultAt(n, FaultKind::kUnplugAt).has_value();
+  std::erase_if(faults_, [n](const Fault& f) { return f.frame <= n; });
   // Memory reaches the files once an exchange is over, not at every frame
   // of it (a macro area is some 150 frames).
   const uint8_t command = request[frame::kCommand];
@@ -290,24 +378,37 @@ int SimKeyboard::Write(SimInterface iface, uint64_t generation, const std::atomi
   if (command == static_cast<uint8_t>(Command::kEndExchange)) in_exchange_ = false;
   if (changed) dirty_ |= FileOfCommand(command);
   if (!in_exchange_) SaveState();
-  if (memory_.boot_mode || (unplug_after_ > 0 && --unplug_after_ == 0)) UnplugLocked();
+  if (memory_.boot_mode || unplug) UnplugLocked();
   return 1;
 }
 
 int SimKeyboard::Read(SimInterface iface, uint64_t generation, const std::atomic<bool>& aborted,
                       std::span<uint8_t> out, size_t* done, int timeout_ms) {
   *done = 0;
+  Jitter();
   std::unique_lock lock(mutex_);
-  auto& queue = Queue(iface);
+  InQueue& queue = Queue(iface);
   auto gone = [&] { return !plugged_ || generation != generation_ || aborted.load(); };
-  clock_.WaitFor(cv_, lock, timeout_ms, [&] { return gone() || !queue.empty(); });
-  if (gone() || queue.empty()) return 0;
-  std::vector<uint8_t> report = std::move(queue.front());
+  const int64_t deadline = timeout_ms < 0 ? -1 : clock_.NowMs() + timeout_ms;
+  // Waits until the first report has arrived: on a clock that moves only
+  // when waited on, each wait ends exactly at the next arrival or at the
+  // limit, whichever is first.
+  while (!gone() && !Arrived(queue)) {
+    const int64_t now = clock_.NowMs();
+    if (deadline >= 0 && now >= deadline) break;
+    int64_t until = deadline;
+    if (!queue.empty() && (until < 0 || queue.front().ready_at < until)) until = queue.front().ready_at;
+    const uint64_t version = queue_version_;
+    clock_.WaitFor(cv_, lock, until < 0 ? -1 : until - now,
+                   [&] { return gone() || Arrived(queue) || queue_version_ != version; });
+  }
+  if (gone() || !Arrived(queue)) return 0;
+  InReport report = std::move(queue.front());
   queue.pop_front();
+  if (report.unplug_when_read) UnplugLocked();
   lock.unlock();
-  if (const int latency = latency_ms_) clock_.SleepMs(latency);
-  const size_t n = std::min(report.size(), out.size());
-  std::copy_n(report.begin(), n, out.begin());
+  const size_t n = std::min(report.bytes.size(), out.size());
+  std::copy_n(report.bytes.begin(), n, out.begin());
   std::fill(out.begin() + n, out.end(), 0);
   *done = out.size();
   return 1;

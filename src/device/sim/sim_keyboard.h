@@ -57,10 +57,6 @@ class SimKeyboard {
   // Every frame received on the vendor interface, in order.
   std::vector<CommandFrame> Trace() const;
   void ClearTrace();
-  // Called with every frame the vendor interface receives, as it arrives and
-  // before it is answered, for tests that check what is true at that moment.
-  // The observer must not call the keyboard.
-  void SetFrameObserver(std::function<void(const CommandFrame&)> observer);
 
   ~SimKeyboard();  // writes what is not written yet
 
@@ -89,12 +85,42 @@ class SimKeyboard {
   // Sends one consumer usage on the notification interface, then "all up".
   void SendConsumerUsage(uint16_t usage);
 
-  // Fault injection. Frames are counted from the call: k = 1 is the next.
-  void DropReplies(int count);
+  // Fault injection. Frames are the reports written to the vendor
+  // interface, every retry included, counted from the call: k = 1 is the
+  // next one.
+  void DropReplies(int count);             // the next `count` frames get no reply
+  void DropRepliesAt(int k, int count);    // frames k .. k+count-1 get no reply
   void ReplyStatusAt(int k, uint8_t status);
-  void StallWrites(bool stall);
-  void UnplugAfterFrames(int k);
-  void SetLatencyMs(int ms);  // per report in and out; 1 ms models a full-speed endpoint
+  void StallWrites(bool stall);            // every write waits until its limit (or until cleared)
+  void StallWriteAt(int k);                // frame k's write waits until its limit and is lost
+  enum class UnplugMoment {
+    kBeforeFrame,  // frame k never arrives: its write fails
+    kAtFrame,      // frame k is taken, its reply never comes
+    kAfterReply,   // frame k is taken and answered; the keyboard goes when the reply is read
+  };
+  void UnplugAt(int k, UnplugMoment moment);
+  void UnplugAfterFrames(int k) { UnplugAt(k, UnplugMoment::kAtFrame); }
+  // Frame k's reply arrives `extra_ms` later than the latency says: past the
+  // reply limit it lands while the program waits for a later frame's reply.
+  void DelayReplyAt(int k, int extra_ms);
+  // Each report takes `ms` on the keyboard's clock: a write completes `ms`
+  // after it starts and its reply arrives `ms` after that. 1 ms models a
+  // full-speed USB interrupt endpoint.
+  void SetLatencyMs(int ms);
+  // A report nobody asked for, waiting in the input queue (a reply that came
+  // after its time limit).
+  void QueueUnaskedReport(const CommandFrame& report);
+  // Random pauses of 0..max_us microseconds of real time before each report
+  // in and out, from `seed`: widens the windows in which two threads race.
+  void SetJitterUs(int max_us, uint32_t seed);
+  // Called for every frame the keyboard takes, with its number (1 for the
+  // first frame since the keyboard was made), on the writing thread and
+  // under the keyboard's lock, as it arrives and before it is answered (for
+  // tests that check what is true at that moment): the hook must not call
+  // the keyboard.
+  void SetFrameHook(std::function<void(int frame, const CommandFrame& request)> hook);
+  // Frames taken so far (the number the next one gets, minus one).
+  int frames_seen() const;
 
   // --- used by the simulated HID backend ---
   // A generation number that changes at every plug and unplug: an interface
@@ -117,7 +143,26 @@ class SimKeyboard {
   void SaveState(bool all = false);
   void Report(const std::string& problem);
   void UnplugLocked();
-  std::deque<std::vector<uint8_t>>& Queue(SimInterface iface);
+  // An input report and the time (on the keyboard's clock) it arrives.
+  struct InReport {
+    std::vector<uint8_t> bytes;
+    int64_t ready_at = 0;
+    bool unplug_when_read = false;
+  };
+  using InQueue = std::deque<InReport>;
+  InQueue& Queue(SimInterface iface);
+  void Enqueue(InQueue& queue, InReport report);
+  bool Arrived(const InQueue& queue) const;
+  void Jitter();
+  enum class FaultKind { kDrop, kStatus, kStall, kUnplugBefore, kUnplugAt, kUnplugAfterReply, kDelay };
+  struct Fault {
+    int frame;
+    FaultKind kind;
+    int value;
+  };
+  // The value of the fault of `kind` planned for frame `n`, if any.
+  std::optional<int> FaultAt(int n, FaultKind kind) const;
+  void AddFault(int k, FaultKind kind, int value);
 
   const KeyboardModel model_;
   Clock& clock_;
@@ -126,9 +171,9 @@ class SimKeyboard {
   SimMemory memory_;
   bool plugged_ = false;
   uint64_t generation_ = 1;
-  std::deque<std::vector<uint8_t>> vendor_in_, consumer_in_, boot_in_;
+  InQueue vendor_in_, consumer_in_, boot_in_;
+  uint64_t queue_version_ = 0;  // changes whenever a report is queued
   std::vector<CommandFrame> trace_;
-  std::function<void(const CommandFrame&)> frame_observer_;
   std::optional<std::filesystem::path> state_dir_;
   bool state_writable_ = true;  // false once a state file could not be read
   bool in_exchange_ = false;    // between begin and end: writes wait for the end
@@ -138,10 +183,13 @@ class SimKeyboard {
   std::function<void(const std::string&)> report_;
   std::vector<std::string> problems_;
   int drop_replies_ = 0;
-  std::vector<std::pair<int, uint8_t>> status_faults_;  // (frames to go, status)
+  std::vector<Fault> faults_;
+  int frames_ = 0;  // vendor frames seen, every retry and stalled write included
   bool stall_writes_ = false;
-  int unplug_after_ = 0;
   std::atomic<int> latency_ms_{0};
+  std::atomic<int> jitter_us_{0};
+  std::atomic<uint32_t> jitter_state_{0};
+  std::function<void(int, const CommandFrame&)> frame_hook_;
 };
 
 }  // namespace keyloom

@@ -7,6 +7,7 @@
 
 #include "base/format.h"
 #include "model/key_apply.h"
+#include "storage/interrupted_apply.h"
 #include "storage/message_boxes.h"
 #include "storage/profile_file.h"
 
@@ -255,7 +256,19 @@ void MainWindowLogic::OnKeyboardArrived() {
     arrival_waiting_ = true;
     return;
   }
-  profiles_.LoadFromKeyboard(false);
+  // An apply that a kill or an unplug cut short is finished first: read
+  // back, the half-written keyboard would become the working file.
+  CollectedMessages messages;
+  const InterruptedApply finished =
+      FinishInterruptedApply(model_.working_profile_path, model_.stores, model_.commands, messages);
+  if (finished == InterruptedApply::kNone) {
+    profiles_.LoadFromKeyboard(false);
+  } else {
+    profiles_.RefreshAfterSwitch();
+    SetModified(finished == InterruptedApply::kFailed);
+    messages.Replay(view_, nullptr);
+    if (finished == InterruptedApply::kFailed) view_.ShowMessage(u"MAIN_PROMPT_APPLY_UNFINISHED");
+  }
   bar_.ShowActiveProfile();
   profiles_.RebuildProfileMenu();
   ReadLightingAtConnection();
@@ -367,9 +380,10 @@ void MainWindowLogic::Apply() {
     CollectedMessages messages;
     view_.RunWhileResponsive([&] {
       std::lock_guard lock(model_.stores.edit.mutex);
-      const bool saved = profiles_.SaveWorkingFile(false) != ProfileManager::SaveResult::kFailed;
-      const bool written = ApplyToKeyboard(model_.stores, model_.commands, messages, false);
-      ok = saved && written;
+      const ProfileManager::SaveResult saved = profiles_.SaveWorkingFile(false);
+      const bool written = ApplyWithMark(model_.working_profile_path, saved == ProfileManager::SaveResult::kWritten,
+                                         model_.stores, model_.commands, messages, false);
+      ok = saved != ProfileManager::SaveResult::kFailed && written;
     });
     messages.Replay(view_, nullptr);
   }

@@ -14,16 +14,24 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
+#include <set>
+#include <thread>
 
 #include "base/bytes.h"
+#include "base/file_read.h"
 #include "base/text.h"
+#include "device/hid_linux.h"
 #include "model/key_apply.h"
+#include "model/key_map.h"
 #include "model/key_tables.h"
+#include "storage/interrupted_apply.h"
 #include "storage/profile_file.h"
+#include "storage/working_profile.h"
 #include "support/fake_hidraw.h"
 #include "support/sim_stack.h"
 
@@ -89,36 +97,61 @@ class CtlFixture : public ::testing::Test {
   // Runs keyloomctl with `args`; the environment holds only the temporary
   // home and `extra` ("NAME=value"), never the caller's KEYLOOM_* values.
   CtlRun Ctl(std::vector<std::string> args, std::vector<std::string> extra = {}) {
+    return CtlAll({std::move(args)}, std::move(extra)).front();
+  }
+
+  // Several runs at the same time, each with its own output files.
+  std::vector<CtlRun> CtlAll(std::vector<std::vector<std::string>> runs, std::vector<std::string> extra = {}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<pid_t> pids = Start(std::move(runs), std::move(extra));
+    std::vector<CtlRun> results;
+    for (size_t i = 0; i < pids.size(); ++i) results.push_back(Wait(pids[i], i, start));
+    return results;
+  }
+
+  // Starts the runs; the i-th writes stdout<i>.txt and stderr<i>.txt. A run
+  // that could not start has pid 0.
+  std::vector<pid_t> Start(std::vector<std::vector<std::string>> runs, std::vector<std::string> extra) {
     std::vector<std::string> env = {"HOME=" + root_.string(), "XDG_DATA_HOME=" + (root_ / "data").string(),
                                     "XDG_CONFIG_HOME=" + (root_ / "config").string(), "LANG=C"};
     env.insert(env.end(), extra.begin(), extra.end());
-    args.insert(args.begin(), KEYLOOMCTL_PATH);
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    const fs::path out = Path("stdout.txt"), err = Path("stderr.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    CtlRun run;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
-      return run;
+    std::vector<pid_t> pids(runs.size(), 0);
+    for (size_t i = 0; i < runs.size(); ++i) {
+      std::vector<std::string>& args = runs[i];
+      args.insert(args.begin(), KEYLOOMCTL_PATH);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      const std::string n = std::to_string(i);
+      const fs::path out = Path("stdout" + n + ".txt"), err = Path("stderr" + n + ".txt");
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (posix_spawn(&pids[i], argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+        ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
+        pids[i] = 0;
+      }
+      posix_spawn_file_actions_destroy(&actions);
     }
+    return pids;
+  }
+
+  // Waits for run i (started at `start`) to end; a run killed by a signal
+  // has exit code 128 + the signal.
+  CtlRun Wait(pid_t pid, size_t i, std::chrono::steady_clock::time_point start) {
+    CtlRun run;
+    if (pid == 0) return run;
     int status = 0;
     waitpid(pid, &status, 0);
     run.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = ReadText(Path("stdout" + std::to_string(i) + ".txt"));
+    run.err = ReadText(Path("stderr" + std::to_string(i) + ".txt"));
     return run;
   }
 
@@ -578,6 +611,186 @@ TEST_F(CtlFixture, BackupWritesIntoTheBackupsFolderAndBackupsListsThemNewestFirs
   r = Ctl({"backup"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
   EXPECT_EQ(r.exit, 1);
   EXPECT_EQ(Sim({"backups"}).out, lines[0] + "\n" + lines[1] + "\n") << "no keyboard, no new backup";
+}
+
+// Programs that share one keyboard take turns: each exchange (an import's
+// begin ... end bracket, a lighting change's, the reads of an arrival) holds
+// the keyboard against the others, so no frame of one falls inside
+// another's bracket, and every reply, which each program's node receives a
+// copy of, is taken only by the one that asked.
+TEST_F(CtlFixture, ProgramsOnOneKeyboardTakeTurns) {
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  keyboard.SetLatencyMs(1);  // real time: runs overlap for a while
+  struct Sent {
+    int connection;
+    uint8_t command;
+  };
+  std::vector<Sent> frames;  // the hook runs under the keyboard's lock
+  keyboard.SetFrameHook([&](int, const CommandFrame& f) {
+    frames.push_back({testing::FakeHidrawTree::current_connection, f[frame::kCommand]});
+  });
+  const fs::path file = MakeProfileFile("one.fwc");
+  std::vector<std::vector<std::string>> runs;
+  for (int i = 0; i < 3; ++i) {
+    runs.push_back({"import", file.string()});
+    runs.push_back({"lighting", "set", "--mode", std::to_string(4 + i), "--profile", "3"});
+  }
+  const std::vector<CtlRun> done = CtlAll(runs, {machine.env()});
+  for (const CtlRun& r : done) EXPECT_EQ(r.exit, 0) << r.err;
+  // Taken under the keyboard's lock, as the hook ran: its last frames are seen.
+  keyboard.SetFrameHook(nullptr);
+
+  int owner = 0, mixed = 0, brackets = 0;
+  std::set<int> connections;
+  for (const Sent& s : frames) {
+    connections.insert(s.connection);
+    if (owner && s.connection != owner) ++mixed;
+    if (s.command == uint8_t(Command::kBeginExchange)) owner = s.connection, ++brackets;
+    if (s.command == uint8_t(Command::kEndExchange)) owner = 0;
+  }
+  EXPECT_EQ(mixed, 0);
+  EXPECT_EQ(brackets, 3 + 3 * 2) << "an import brackets its writes; a lighting change its refresh and its write";
+  EXPECT_EQ(connections.size(), 6u);
+  // What the imports applied is what the keyboard holds.
+  KeyStore store;
+  {
+    std::lock_guard lock(store.mutex);
+    ASSERT_EQ(ProfileFileRead(file.u16string(), store), 1);
+  }
+  Bytes expected(kModelB.keymap_size, 0);
+  ASSERT_TRUE(EncodeKeyMap(store, 0, keyboard.Memory().default_keymap, expected));
+  const SimMemory m = keyboard.Memory();
+  EXPECT_EQ(Bytes(m.keymaps.begin(), m.keymaps.begin() + kModelB.keymap_size), expected);
+}
+
+// A program that holds the keyboard for longer than another will wait: the
+// other gives up with a message that says why.
+TEST_F(CtlFixture, KeyboardHeldByAnotherProgramIsSaidSo) {
+  HidrawKeyboard machine;
+  auto backend = MakeLinuxHidBackend(machine.tree.roots());
+  const std::u16string node = Utf8ToUtf16(machine.tree.NodeOf(SimInterface::kVendor));
+  std::shared_ptr<HidDevice> other = backend->Open(node, {true, true, true, false});
+  ASSERT_TRUE(other);
+  ASSERT_TRUE(other->LockExclusive(0));
+  CtlRun r = Ctl({"profile"}, {machine.env()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("the keyboard is in use by another program"), std::string::npos) << r.err;
+  EXPECT_GE(r.ms, kOtherProgramWaitMs);
+  EXPECT_LT(r.ms, 2 * kOtherProgramWaitMs) << "it waits once, not once per command";
+  EXPECT_TRUE(machine.keyboard.Trace().empty()) << "nothing was sent";
+
+  other->UnlockExclusive();
+  r = Ctl({"profile"}, {machine.env()});
+  EXPECT_EQ(r.exit, 0) << r.err;
+}
+
+// The main window's side of the keyboard's next connection, in this
+// process through the Linux backend: the link set up as the watcher sets it
+// up (default key map and settings read).
+struct NextConnection {
+  explicit NextConnection(HidrawKeyboard& machine)
+      : backend(MakeLinuxHidBackend(machine.tree.roots())), link(*backend, clock), commands(link) {
+    link.hid.Open(Utf8ToUtf16(machine.tree.NodeOf(SimInterface::kVendor)), true, true, true, false);
+    link.SetModel(machine.keyboard.model());
+    link.connected = 1;
+    std::array<uint8_t, kMaxKeyMapSize> matrix{};
+    const auto used = std::span(matrix).first(static_cast<size_t>(link.keymap_size.load()));
+    EXPECT_EQ(commands.ReadDefaultKeyMap(used), kResultOk);
+    link.SetDefaultMatrix(used);
+    std::array<uint8_t, kSettingsSize> settings{};
+    EXPECT_EQ(commands.ReadSettings(settings), kResultOk);
+    link.macro_capacity = settings[11] * 128;
+  }
+  SystemClock clock;
+  std::unique_ptr<HidBackend> backend;
+  KeyboardLink link;
+  CommandSet commands;
+};
+
+// keyloomctl killed at random frames of an import leaves the keyboard
+// partly written; the next connection applies the working profile file
+// again, after which the keyboard holds it. Killed before its first write,
+// nothing is marked and the keyboard still holds what it held.
+TEST_F(CtlFixture, ImportKilledAtAnyFrameIsFinishedAtTheNextConnection) {
+  HidrawKeyboard machine;
+  SimKeyboard& keyboard = machine.keyboard;
+  // Macros of several frames, keys of every profile playing them.
+  KeyStore file_store;
+  file_store.block = NewStoreBlock(0);
+  for (uint16_t id = 1; id <= 3; ++id) {
+    MacroRecord m;
+    SetMacroName(m, u"Macro " + std::u16string(1, char16_t(u'0' + id)));
+    m.macro_id = id;
+    for (int i = 0; i < 60 * id; ++i)
+      AddMacroEvent(m, {10, uint16_t(0x10 + i % 8), uint16_t(i % 2 ? kMacroStateRelease : kMacroStatePress)});
+    file_store.macros.push_back(m);
+  }
+  for (int p = 0; p < kProfileCount; ++p) {
+    file_store.SetRecord(p, KeyIndexFromCode(0x1E), KeyRecord{uint16_t(KeyType::kPlayMacro), 0, uint32_t(1 + p), 0, 0});
+    file_store.SetRecord(p, KeyIndexFromCode(0x30), KeyRecord{uint16_t(KeyType::kKey), 0, 0x1E, 0, 0});
+  }
+  const fs::path file = Path("full.fwc");
+  ASSERT_TRUE(ProfileFileWrite(file.u16string(), file_store, true));
+  const SimMemory factory = keyboard.Memory();
+  const std::u16string working = WorkingProfile().u16string();
+
+  auto start_import = [&] { return Start({{"import", file.string()}}, {machine.env()}).front(); };
+  const int first = keyboard.frames_seen();
+  ASSERT_EQ(Wait(start_import(), 0, std::chrono::steady_clock::now()).exit, 0);
+  const int frames = keyboard.frames_seen() - first;
+  ASSERT_FALSE(ApplyMarked(working));
+
+  std::mt19937 random(16);
+  std::atomic<pid_t> child{0};
+  std::atomic<int> kill_at{0};
+  keyboard.SetFrameHook([&](int frame, const CommandFrame&) {
+    if (frame != kill_at.load()) return;
+    pid_t pid;
+    while ((pid = child.load()) == 0) std::this_thread::yield();  // set as soon as the spawn returns
+    kill(pid, SIGKILL);
+  });
+  int marked = 0;
+  for (int n = 0; n < 24; ++n) {
+    const int k = std::uniform_int_distribution<int>(1, frames)(random);
+    SCOPED_TRACE("killed at frame " + std::to_string(k) + " of " + std::to_string(frames));
+    keyboard.EditMemory([&](SimMemory& m) { m = factory; });
+    std::error_code ec;
+    fs::remove(WorkingProfile(), ec);
+    fs::remove(FsPath(ApplyMarkPath(working)), ec);
+    child = 0;
+    kill_at = keyboard.frames_seen() + k;
+    child = start_import();
+    const CtlRun run = Wait(child, 0, std::chrono::steady_clock::now());
+    ASSERT_EQ(run.exit, 128 + SIGKILL) << run.err;
+    kill_at = 0;
+
+    const bool was_marked = ApplyMarked(working);
+    marked += was_marked;
+    NextConnection next(machine);
+    struct NoMessages : UserMessages {
+      void ShowMessage(std::u16string_view) override {}
+    } messages;
+    KeyStores stores;
+    const InterruptedApply finished = FinishInterruptedApply(working, stores, next.commands, messages);
+    EXPECT_EQ(finished, was_marked ? InterruptedApply::kFinished : InterruptedApply::kNone);
+    EXPECT_FALSE(ApplyMarked(working));
+    const SimMemory m = keyboard.Memory();
+    if (!was_marked) {
+      EXPECT_EQ(m.keymaps, factory.keymaps);
+      EXPECT_EQ(m.macros, factory.macros);
+      continue;
+    }
+    KeyboardAssignments held;
+    ASSERT_EQ(ReadKeyboardAssignments(next.commands, held), kResultOk);
+    std::lock_guard lock(file_store.mutex);
+    EXPECT_TRUE(KeyboardHoldsStore(held, file_store, next.link.DefaultMatrix(), size_t(next.link.macro_capacity.load())))
+        << "the keyboard holds the imported file";
+  }
+  keyboard.SetFrameHook(nullptr);
+  EXPECT_GT(marked, 12) << "most kills fall inside the apply";
+  std::cout << "[ interrupted import ] 24 kills at random frames of " << frames << ", " << marked
+            << " inside the apply, each followed by a connection\n";
 }
 
 }  // namespace

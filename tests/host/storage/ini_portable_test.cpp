@@ -75,7 +75,7 @@ TEST(IniDocument, UneditedDocumentSerialisesToItsOwnBytes) {
   const std::string inputs[] = {
       "",
       "\r\n\r\r\n\n",
-      std::string("[S]\0\r\nk=\0\x80\xFF", 13),
+      std::string("[S]\0\r\nk=\0\x80\xFF", 11),
       "\xFF\xFE\x00",  // BOM plus one odd byte
       "\xFF\xFE\x00\xD8\x0A\x00",  // a lone surrogate
       "\xEF\xBB\xBF\xC3\x28\xF0\x9F",

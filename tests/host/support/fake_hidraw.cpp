@@ -45,13 +45,17 @@ bool WaitReadable(int fd, int stop) {
 
 }  // namespace
 
-// One node: a listening socket and, per accepted connection, a thread that
-// hands reports to the keyboard and one that sends the keyboard's reports.
+thread_local int FakeHidrawTree::current_connection = 0;
+
+// One node: a listening socket, per accepted connection a thread that hands
+// its reports to the keyboard, and one thread that sends each report of the
+// keyboard to every open connection, as hidraw gives every open node a copy.
 struct FakeHidrawTree::Node {
   struct Connection {
     int fd = -1;
+    int number = 0;
     std::atomic<bool> aborted{false};
-    std::thread inbound, outbound;
+    std::thread inbound;
   };
 
   SimKeyboard* keyboard = nullptr;
@@ -62,6 +66,10 @@ struct FakeHidrawTree::Node {
   std::thread acceptor;
   std::mutex mutex;
   std::list<Connection> connections;
+  int connections_made = 0;
+  std::thread pump;
+  bool pump_running = false;  // under mutex
+  std::atomic<bool> pump_stop{false};
 
   void Start() {
     stop_fd = ::eventfd(0, EFD_CLOEXEC);
@@ -72,15 +80,23 @@ struct FakeHidrawTree::Node {
     while (WaitReadable(listen_fd, stop_fd)) {
       const int fd = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
-      std::lock_guard lock(mutex);
+      std::unique_lock lock(mutex);
       Connection& c = connections.emplace_back();
       c.fd = fd;
+      c.number = ++connections_made;
       c.inbound = std::thread([this, &c] { Inbound(c); });
-      if (keyboard) c.outbound = std::thread([this, &c] { Outbound(c); });
+      if (keyboard && !pump_running) {
+        // A pump that ended with an unplug is started again for the new one.
+        pump_running = true;
+        lock.unlock();
+        if (pump.joinable()) pump.join();
+        pump = std::thread([this] { Pump(); });
+      }
     }
   }
 
   void Inbound(Connection& c) {
+    current_connection = c.number;
     const uint64_t generation = keyboard ? keyboard->generation() : 0;
     std::vector<uint8_t> report(4096);
     while (!c.aborted && WaitReadable(c.fd, stop_fd)) {
@@ -94,17 +110,21 @@ struct FakeHidrawTree::Node {
     ::shutdown(c.fd, SHUT_RDWR);
   }
 
-  void Outbound(Connection& c) {
+  void Pump() {
     const uint64_t generation = keyboard->generation();
     std::vector<uint8_t> report(descriptor.input_report_length);
     // hidraw leaves out the report-id byte of an interface that uses none.
     const size_t skip = descriptor.uses_report_ids ? 0 : 1;
     size_t done = 0;
-    while (!c.aborted && keyboard->Read(iface, generation, c.aborted, report, &done, -1)) {
-      if (::send(c.fd, report.data() + skip, report.size() - skip, MSG_NOSIGNAL) < 0) break;
+    while (!pump_stop && keyboard->Read(iface, generation, pump_stop, report, &done, -1)) {
+      std::lock_guard lock(mutex);
+      for (Connection& c : connections)
+        if (!c.aborted) ::send(c.fd, report.data() + skip, report.size() - skip, MSG_NOSIGNAL);
     }
-    // An unplugged keyboard: the program sees the node close.
-    ::shutdown(c.fd, SHUT_RDWR);
+    // An unplugged keyboard: the programs see their nodes close.
+    std::lock_guard lock(mutex);
+    for (Connection& c : connections) ::shutdown(c.fd, SHUT_RDWR);
+    pump_running = false;
   }
 
   void Stop() {
@@ -113,6 +133,9 @@ struct FakeHidrawTree::Node {
       [[maybe_unused]] ssize_t n = ::write(stop_fd, &one, sizeof one);
     }
     if (acceptor.joinable()) acceptor.join();
+    pump_stop = true;
+    if (keyboard) keyboard->Wake();
+    if (pump.joinable()) pump.join();
     for (Connection& c : connections) {
       c.aborted = true;
       ::shutdown(c.fd, SHUT_RDWR);
@@ -120,7 +143,6 @@ struct FakeHidrawTree::Node {
     if (keyboard) keyboard->Wake();
     for (Connection& c : connections) {
       if (c.inbound.joinable()) c.inbound.join();
-      if (c.outbound.joinable()) c.outbound.join();
       ::close(c.fd);
     }
     connections.clear();

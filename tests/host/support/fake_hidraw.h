@@ -43,6 +43,11 @@ class FakeHidrawTree {
   void Remove(const std::string& node);
   void RemoveKeyboard();
 
+  // On the thread that hands a connection's reports to the keyboard: the
+  // connection's number on its node (1 for the first), so a frame hook can
+  // tell whose frame it sees. 0 on every other thread.
+  static thread_local int current_connection;
+
  private:
   struct Node;
   std::filesystem::path root_;

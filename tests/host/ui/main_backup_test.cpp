@@ -83,7 +83,7 @@ TEST(MainBackup, TheBackupIsOnDiskBeforeTheFirstWriteReachesTheKeyboard) {
     BackupWorld t;
     t.Use(t.backups);
     std::vector<size_t> backups_at_first_write;
-    t.w.sim.keyboard.SetFrameObserver([&](const CommandFrame& frame) {
+    t.w.sim.keyboard.SetFrameHook([&](int, const CommandFrame& frame) {
       if (backups_at_first_write.empty() && !IsRead(frame[frame::kCommand]))
         backups_at_first_write.push_back(t.backups.List().size());
     });

@@ -278,7 +278,8 @@ struct MainWorld {
     logic.OnTaggedMessage(kMainMsgArrival, kMainTagArrival, 0);
   }
   // Unplugged and plugged in again; the watcher's bookkeeping included.
-  void Replug() {
+  // `frames` as with Arrive.
+  void Replug(const std::function<void()>& frames = nullptr) {
     sim.keyboard.Unplug();
     sim.link.connected = 0;
     sim.link.active_profile_cache = -1;
@@ -287,7 +288,7 @@ struct MainWorld {
     sim.keyboard.Plug();
     sim.link.hid.Close();
     sim.Connect();
-    Arrive();
+    Arrive(frames);
   }
   std::vector<std::string> Sent() const { return FrameSummary(sim.Frames()); }
   void ClearFrames() { sim.keyboard.ClearTrace(); }

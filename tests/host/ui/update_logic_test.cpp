@@ -204,7 +204,7 @@ TEST_F(UpdateDialog_, UpdateBacksUpThenEntersBootModeThenStartsTheUpdaterAndClos
   // At the moment the keyboard receives the boot-mode frame, the backup of
   // what it holds is already on disk.
   std::vector<std::string> seen_at_boot_frame;
-  sim.keyboard.SetFrameObserver([&](const CommandFrame& frame) {
+  sim.keyboard.SetFrameHook([&](int, const CommandFrame& frame) {
     if (frame[3] != kBootModeCommand) return;
     for (const BackupFile& f : backups.List()) seen_at_boot_frame.push_back(Utf16ToUtf8(f.name));
   });
