@@ -1,10 +1,12 @@
 #include "storage/working_profile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <new>
 
 #include "device/command_set.h"
+#include "model/key_apply.h"
 #include "model/key_map.h"
 #include "model/macro.h"
 #include "model/text_source.h"
@@ -103,6 +105,19 @@ WorkingProfileSource LoadWorkingProfile(const std::u16string& working_path, KeyS
   } catch (const std::bad_alloc&) {
     return load_empty();
   }
+}
+
+WorkingFileSave SaveWorkingProfileFile(const std::u16string& working_path, KeyStore& edit) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::path(working_path), ec)) return WorkingFileSave::kNoFile;
+  return ProfileFileWrite(working_path, edit, false) ? WorkingFileSave::kWritten : WorkingFileSave::kFailed;
+}
+
+bool SaveAndApply(const std::u16string& working_path, KeyStores& stores, CommandSet& commands,
+                  UserMessages& messages) {
+  const bool saved = SaveWorkingProfileFile(working_path, stores.edit) != WorkingFileSave::kFailed;
+  const bool written = ApplyToKeyboard(stores, commands, messages, false);
+  return saved && written;
 }
 
 }  // namespace keyloom

@@ -354,9 +354,7 @@ void MainWindowLogic::Apply() {
     CollectedMessages messages;
     view_.RunWhileResponsive([&] {
       std::lock_guard lock(model_.stores.edit.mutex);
-      const bool saved = profiles_.SaveWorkingFile(false) != ProfileManager::SaveResult::kFailed;
-      const bool written = ApplyToKeyboard(model_.stores, model_.commands, messages, false);
-      ok = saved && written;
+      ok = SaveAndApply(model_.working_profile_path, model_.stores, model_.commands, messages);
     });
     messages.Replay(view_, nullptr);
   }
