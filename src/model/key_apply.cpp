@@ -150,10 +150,16 @@ KeyRecord EditorKeyRecord(uint16_t key_index, KeyType type, uint32_t value, uint
   KeyRecord r;
   r.sub = GKeyIdOfKeyIndex(key_index);
   switch (type) {
-    case KeyType::kKey:
-      if (value == 0 || KeyIndexFromCode(static_cast<KeyCode>(value)) == key_index) type = KeyType::kDefault;
-      else r.value = value;
+    case KeyType::kKey: {
+      // A mouse action is never the key's own function.
+      const bool mouse = std::any_of(kMouseActions.begin(), kMouseActions.end(),
+                                     [&](const MouseAction& m) { return m.code == value; });
+      if (value == 0 || (!mouse && KeyIndexFromCode(static_cast<KeyCode>(value)) == key_index))
+        type = KeyType::kDefault;
+      else
+        r.value = value;
       break;
+    }
     case KeyType::kPlayMacro:
       r.value = value;
       r.sub = cycles;

@@ -40,7 +40,7 @@ bool ResetProfileKeys(KeyStore& edit, int profile, std::span<const uint16_t> mai
 
 // The record the key editor writes for `key_index`: a G key keeps its id in
 // `sub`; a Key whose target is 0 or the key itself is Default (the key's own
-// function); a PlayMacro carries the macro id in `value` and the cycles in
+// function; a mouse action never is); a PlayMacro carries the macro id in `value` and the cycles in
 // `sub`. Other types take `value` as given.
 KeyRecord EditorKeyRecord(uint16_t key_index, KeyType type, uint32_t value, uint16_t cycles);
 

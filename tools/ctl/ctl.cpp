@@ -111,8 +111,9 @@ constexpr CommandEntry kCommands[] = {
      "       keyloomctl macro delete NAME\n"
      "EVENTS are KEY:down, KEY:up, or KEY (down, then up), each optionally followed by the delay\n"
      "after it in milliseconds: a:down 50 a:up. As in the macro editor a delay is at most 40000 ms\n"
-     "and is rounded to 10 ms. A key named by a digit needs :down or :up (1:down). Deleting a macro\n"
-     "that keys play makes those keys do their default, in all three profiles.\n"},
+     "and goes down to a multiple of 10 ms (55 becomes 50). A key named by a digit needs :down or\n"
+     ":up (1:down). Deleting a macro that keys play makes those keys do their default, in all\n"
+     "three profiles.\n"},
     {"colour", CmdColour,
      "usage: keyloomctl colour KEY RRGGBB [--profile N]\n"
      "       keyloomctl colour --all RRGGBB [--profile N]\n"
@@ -219,8 +220,17 @@ std::unique_ptr<Session> Context::Connect() {
 
 ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const std::string_view> value_options) {
   ParsedArgs parsed;
+  bool options_ended = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (!options_ended && a == "--") {
+      options_ended = true;  // what follows is positional, even "--json"
+      continue;
+    }
+    if (options_ended) {
+      parsed.positional.push_back(a);
+      continue;
+    }
     if (IsHelp(a)) {
       parsed.help = true;
       continue;
@@ -320,8 +330,6 @@ int Run(std::span<const std::string> args, const Environment& env, std::ostream&
     }
     (name == "--simulate" ? simulate : sim_state) = value;
   }
-  // "--" only separates; the commands do not see it.
-  rest.erase(std::remove(rest.begin(), rest.end(), std::string("--")), rest.end());
   if (problem) return ctx.Fail(kExitUsage, *problem, "usage");
   if (version) {
     if (!ctx.json) out << "keyloomctl " << kVersion << "\n";
@@ -375,7 +383,8 @@ int Run(std::span<const std::string> args, const Environment& env, std::ostream&
   }
   ctx.command = std::string(command->name);
   const std::span<const std::string> command_args = std::span(rest).subspan(1);
-  if (std::any_of(command_args.begin(), command_args.end(), [](const std::string& a) { return IsHelp(a); })) {
+  if (std::any_of(command_args.begin(), std::find(command_args.begin(), command_args.end(), "--"),
+                  [](const std::string& a) { return IsHelp(a); })) {
     if (!ctx.json) out << command->help;
     return ctx.Done(ctx.Result().Add("help", command->help));
   }

@@ -302,7 +302,7 @@ int MacroShow(Context& ctx, KeyEdit& e, const std::string& name) {
 
 // Puts the parsed events into the page's current macro as the editor does:
 // each one as a recorded event, then its delay typed into the delay cell
-// (which holds it to 40000 ms and 10 ms steps).
+// (which holds it to 40000 ms and cuts it to a multiple of 10 ms).
 void FillEvents(MacroPageLogic& page, const std::vector<ParsedEvent>& events) {
   page.ClearEvents();
   for (const ParsedEvent& ev : events) page.InsertRecorded({ev.key_code, ev.state, 0});

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "base/bytes.h"
 #include "base/text.h"
@@ -105,6 +106,8 @@ class CtlFixture : public ::testing::Test {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // Relative file names of an example land in the temporary home.
+  posix_spawn_file_actions_addchdir_np(&actions, root_.c_str());
     CtlRun run;
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
@@ -614,7 +617,7 @@ TEST_F(CtlFixture, MacroOnG1IsWrittenByteForByteAsTheMacroEditorWrites) {
   SetMacroName(m, u"Hello");
   m.macro_id = 1;
   m.cycles = 3;
-  AddMacroEvent(m, {60, 0x23, kMacroStatePress});
+  AddMacroEvent(m, {50, 0x23, kMacroStatePress});
   AddMacroEvent(m, {40000, 0x23, kMacroStateRelease});
   AddMacroEvent(m, {0, 0x17, kMacroStatePress});
   AddMacroEvent(m, {0, 0x17, kMacroStateRelease});
@@ -629,7 +632,7 @@ TEST_F(CtlFixture, MacroOnG1IsWrittenByteForByteAsTheMacroEditorWrites) {
   EXPECT_EQ(got.at("macros.bin"), Bytes(want.macros));
   EXPECT_EQ(got.at("keymaps.bin"), Bytes(want.keymaps));
   r = Sim({"macro", "show", "Hello"}, "B");
-  EXPECT_EQ(r.out, "name:   Hello\ncycles: 3\nevents: H:down 60 H:up 40000 I:down I:up\n");
+  EXPECT_EQ(r.out, "name:   Hello\ncycles: 3\nevents: H:down 50 H:up 40000 I:down I:up\n");
 }
 
 TEST_F(CtlFixture, DeletingAMacroKeysPlayResetsThemAndRewritesEveryProfile) {
@@ -752,6 +755,58 @@ TEST_F(CtlFixture, EveryOutcomeIsOneJsonObjectWithAStableErrorCode) {
   EXPECT_EQ(r.out, "{\"command\":\"keys\",\"ok\":true,\"profile\":1,\"source\":\"keyboard\",\"keys\":[]}\n");
   r = Ctl({"import", Path("missing.fwc").string()});
   EXPECT_NE(r.err.find("missing.fwc does not exist"), std::string::npos) << r.err;
+}
+
+
+// The words of one example line as a shell would split them: quotes group,
+// '#' starts a comment.
+std::vector<std::string> ShellWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false;
+  char quote = 0;
+  for (char c : line) {
+    if (quote) {
+      if (c == quote) quote = 0;
+      else word += c;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+      in_word = true;
+    } else if (c == '#' && !in_word) {
+      break;
+    } else if (c == ' ') {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
+TEST_F(CtlFixture, EveryExampleOfTheReadmeAndTheHelpPageWorksAsWritten) {
+  size_t examples = 0;
+  for (const char* doc : {"/README.md", "/docs/keyloomctl.md"}) {
+    std::istringstream text(ReadText(fs::path(KEYLOOM_SOURCE_DIR + std::string(doc))));
+    std::string line;
+    bool in_code = false;
+    while (std::getline(text, line)) {
+      if (line.rfind("```", 0) == 0) in_code = !in_code;
+      if (!in_code || line.rfind("keyloomctl ", 0) != 0) continue;
+      std::vector<std::string> words = ShellWords(line);
+      words.erase(words.begin());
+      // The README's own --sim-state folder is kept inside the temporary home.
+      for (std::string& w : words)
+        if (w == "/tmp/kb") w = Path("kb-readme").string();
+      const CtlRun r = Ctl(words, {"KEYLOOM_SIMULATE=B", "KEYLOOM_SIM_STATE=" + State().string()});
+      EXPECT_EQ(r.exit, 0) << doc << ": " << line << "\n" << r.err;
+      ++examples;
+    }
+  }
+  EXPECT_GT(examples, 0u) << "the examples were found";
 }
 
 }  // namespace
