@@ -5,9 +5,14 @@
 
 #include "base/file_read.h"
 #include "base/text.h"
+#include "storage/user_data.h"
 #include "storage/working_profile.h"
 
 namespace keyloom::ctl {
+
+void SeedUserDataFolder(Context& ctx, Session& s) {
+  UserDataStore(*s.texts.ini, UserDataFolder(), ctx.env.program_folder).SeedUserDataFolder();
+}
 
 bool ProfileOption(Context& ctx, const ParsedArgs& parsed, std::optional<int>& profile, int& exit) {
   const auto it = parsed.options.find("profile");
@@ -27,11 +32,11 @@ std::optional<KeyEdit> BeginKeyEdit(Context& ctx, const std::optional<int>& prof
   e.active = *active;
   e.profile = profile.value_or(*active);
   e.working_path = WorkingProfilePath();
-  // The main window seeds the user data folder before it loads the store;
-  // the working file is made in it.
-  std::error_code ec;
-  std::filesystem::create_directories(FsPath(UserDataFolder()), ec);
   Session& s = *e.session;
+  // The main window seeds the user data folder (the per-key colour files
+  // from their template) before it loads the store; the working file is
+  // made in it.
+  SeedUserDataFolder(ctx, s);
   const WorkingProfileSource source = LoadWorkingProfile(e.working_path, s.stores.edit, s.commands, s.texts.source);
   if (source == WorkingProfileSource::kEmpty) {
     // An empty store applied would wipe the keyboard: nothing is changed.

@@ -34,6 +34,10 @@ std::optional<KeyEdit> BeginKeyEdit(Context& ctx, const std::optional<int>& prof
 // succeeded; reports the failure (exit 1) when it did not.
 int FinishKeyEdit(Context& ctx, KeyEdit& e, const std::string& text, const JsonObject& result);
 
+// Makes the user data folder as the main window makes it: with a copy of
+// the per-key colour template for each profile, unless it exists.
+void SeedUserDataFolder(Context& ctx, Session& s);
+
 // The --profile option of a command's parsed arguments: nothing when not
 // given; false (with the usage error reported) when it is not 1-3.
 bool ProfileOption(Context& ctx, const ParsedArgs& parsed, std::optional<int>& profile, int& exit);

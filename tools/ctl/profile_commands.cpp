@@ -128,8 +128,8 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
   // the main window has not.
   const std::u16string working = WorkingProfilePath();
   const std::string working_name = Utf16ToUtf8(working);
+  SeedUserDataFolder(ctx, *s);
   std::error_code ec;
-  std::filesystem::create_directories(FsPath(UserDataFolder()), ec);
   if (!std::filesystem::exists(FsPath(working), ec)) NewProfileFile(working, 0, nullptr);
 
   ProfileImportContext import{s->stores, s->commands, s->texts.source, s->messages, working, nullptr};

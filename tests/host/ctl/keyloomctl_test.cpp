@@ -23,8 +23,12 @@
 #include "base/bytes.h"
 #include "base/text.h"
 #include "model/key_apply.h"
+#include "model/key_buttons.h"
 #include "model/key_tables.h"
 #include "storage/profile_file.h"
+#include "model/text_source.h"
+#include "storage/ini.h"
+#include "storage/user_data.h"
 #include "storage/working_profile.h"
 #include "support/fake_hidraw.h"
 #include "support/sim_stack.h"
@@ -210,12 +214,12 @@ TEST_F(CtlFixture, LightingModeGoesToByteZeroOfThatProfilesRecord) {
 
 TEST_F(CtlFixture, LightingFieldsAreWrittenAsThePanelWritesThem) {
   const CtlRun r = Sim({"lighting", "set", "--brightness", "1", "--speed", "3", "--direction", "255", "--colour",
-                     "102030", "--report-rate", "2"},
+                     "102030", "--report-rate", "3"},
                     "B");
   ASSERT_EQ(r.exit, 0) << r.err;
   const Bytes params = Memory().at("params.bin");
   // Record 0 (profile 1 is active): brightness, speed, direction, colourful
-  // off with the colour, report rate.
+  // off with the colour, report rate (the window's third button is 2).
   EXPECT_EQ(Bytes(params.begin(), params.begin() + 8), (Bytes{0x01, 1, 3, 255, 0, 0x10, 0x20, 0x30}));
   EXPECT_EQ(params[15], 2);
 }
@@ -276,7 +280,7 @@ TEST_F(CtlFixture, ExportThenImportOfAFactoryKeyboardChangesNothing) {
     for (const char* profile : {"1", "2", "3"}) {
       r = Sim({"keys", "--profile", profile}, model);
       EXPECT_EQ(r.exit, 0) << r.err;
-      EXPECT_EQ(r.out, "") << "profile " << profile;
+      EXPECT_EQ(r.out, std::string("no keys are assigned in profile ") + profile + ": every key does its default\n");
     }
   }
 }
@@ -511,7 +515,9 @@ TEST_F(CtlFixture, JsonGivesOneObjectPerCommand) {
   EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":true,\"active_profile\":2}\n");
   r = Ctl({"--json", "profile"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
   EXPECT_EQ(r.exit, 1);
-  EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":false,\"exit\":1,\"error\":\"no keyboard connected\"}\n");
+  EXPECT_EQ(r.out,
+            "{\"command\":\"profile\",\"ok\":false,\"exit\":1,\"error\":\"no_keyboard\",\"message\":\"no keyboard "
+            "connected\"}\n");
 }
 
 TEST_F(CtlFixture, NoKeyboardGivesExit1WithinASecond) {
@@ -552,6 +558,13 @@ TEST_F(CtlFixture, CommandsReachAKeyboardThroughHidraw) {
 
 // ---- Changing keys and macros, as the main window's editors do ----
 
+// The default key map read at arrival, as the keyboard watcher reads it.
+void TakeDefaultMatrix(testing::SimStack& sim) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(sim.link.keymap_size.load()), 0);
+  ASSERT_EQ(sim.commands.ReadDefaultKeyMap(bytes), kResultOk);
+  sim.link.SetDefaultMatrix(bytes);
+}
+
 size_t CountFrames(const SimKeyboard& keyboard, Command command) {
   size_t n = 0;
   for (const CommandFrame& f : keyboard.Trace())
@@ -582,10 +595,14 @@ TEST_F(CtlFixture, AChangeIsWhatTheMainWindowLoadsFromTheWorkingProfileFile) {
   // must keep the file (not rebuild it from the keyboard) to show it.
   CtlRun r = Sim({"keys", "set", "f1", "text", "hello", "world"}, "B");
   ASSERT_EQ(r.exit, 0) << r.err;
-  testing::SimStack sim('B');
+  // The keyboard plugged in again with the memory keyloomctl left.
+  testing::SimStack sim('B', false);
+  sim.keyboard.Unplug();
   sim.keyboard.SetStateDir(State());
+  sim.keyboard.Plug();
   sim.Connect();
   sim.link.macro_capacity = sim.keyboard.Memory().settings[11] * 128;
+  TakeDefaultMatrix(sim);
   class NoTexts final : public TextSource {
     std::u16string Text(std::u16string_view) const override { return u"M"; }
   } texts;
@@ -612,6 +629,7 @@ TEST_F(CtlFixture, MacroOnG1IsWrittenByteForByteAsTheMacroEditorWrites) {
   testing::SimStack expected('B');
   expected.keyboard.SetStateDir(Path("expected"));
   expected.link.macro_capacity = expected.keyboard.Memory().settings[11] * 128;
+  TakeDefaultMatrix(expected);
   KeyStores stores;
   MacroRecord m;
   SetMacroName(m, u"Hello");
@@ -666,16 +684,27 @@ TEST_F(CtlFixture, ColourAllSendsEightFramesOfPerKeyColours) {
   const size_t before = CountFrames(machine.keyboard, Command::kWriteKeyColors);
   CtlRun r = Ctl({"colour", "--all", "FF0000"}, {root});
   ASSERT_EQ(r.exit, 0) << r.err;
-  std::vector<CommandFrame> frames;
-  for (const CommandFrame& f : machine.keyboard.Trace())
-    if (f[frame::kCommand] == static_cast<uint8_t>(Command::kWriteKeyColors)) frames.push_back(f);
-  ASSERT_EQ(frames.size() - before, 8u);
-  // The Esc key's LED (0) is red in the first frame.
-  EXPECT_EQ(Bytes(frames[before].begin() + frame::kData, frames[before].begin() + frame::kData + 3),
-            (Bytes{0xFF, 0x00, 0x00}));
-  // The user data file keeps the painting.
-  const std::string userd = ReadText(root_ / "data" / "Valdric RGB Mechanical Keyboard" / "UserDengColor_1.userd");
-  EXPECT_NE(userd.find("255"), std::string::npos);
+  // The frames laid out by their offsets: every key button's LED is red.
+  Bytes table(512, 0);
+  size_t frames = 0;
+  const auto trace = machine.keyboard.Trace();
+  for (const CommandFrame& f : trace) {
+    if (f[frame::kCommand] != static_cast<uint8_t>(Command::kWriteKeyColors)) continue;
+    if (frames++ < before) continue;
+    const size_t offset = f[frame::kOffset] | (f[frame::kOffset + 1] << 8);
+    ASSERT_LE(offset + f[frame::kLength], table.size());
+    std::copy_n(f.begin() + frame::kData, f[frame::kLength], table.begin() + offset);
+  }
+  ASSERT_EQ(frames - before, 8u);
+  for (const KeyButton& b : kMainKeyButtons)
+    EXPECT_EQ(Bytes(table.begin() + b.led * 3, table.begin() + b.led * 3 + 3), (Bytes{0xFF, 0x00, 0x00}))
+        << "LED " << b.led;
+  // The user data file of profile 1 keeps the painting in its current user mode.
+  const auto ini = MakePlatformIniService();
+  UserDataStore user(*ini, (root_ / "data" / "Valdric RGB Mechanical Keyboard").u16string(), u"");
+  const int mode = user.ReadCurrentUserMode(0);
+  EXPECT_EQ(user.ReadKeyColour(0, mode, kMainKeyButtons[0].led), (KeyColour{0x0000FF, 0}));
+  EXPECT_EQ(user.ReadKeyColour(0, mode, kGKeyLed), (KeyColour{0x0000FF, 0}));
 }
 
 TEST_F(CtlFixture, ReportRateIsNumberedAsTheWindowsButtons) {
@@ -758,6 +787,18 @@ TEST_F(CtlFixture, EveryOutcomeIsOneJsonObjectWithAStableErrorCode) {
 }
 
 
+TEST_F(CtlFixture, AKeyboardThisUserMayNotOpenNamesItsNodeAndTheUdevRule) {
+  if (geteuid() == 0) GTEST_SKIP() << "root opens every node";
+  HidrawKeyboard machine;
+  for (SimInterface iface : {SimInterface::kBoot, SimInterface::kConsumer, SimInterface::kVendor})
+    ::chmod(machine.tree.NodeOf(iface).c_str(), 0);
+  const CtlRun r = Ctl({"info", "--json"}, {machine.env()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("may not open it: install the udev rule"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(machine.tree.root().string()), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("\"error\":\"keyboard_not_openable\""), std::string::npos) << r.out;
+}
+
 // The words of one example line as a shell would split them: quotes group,
 // '#' starts a comment.
 std::vector<std::string> ShellWords(const std::string& line) {
@@ -794,7 +835,8 @@ TEST_F(CtlFixture, EveryExampleOfTheReadmeAndTheHelpPageWorksAsWritten) {
     std::string line;
     bool in_code = false;
     while (std::getline(text, line)) {
-      if (line.rfind("```", 0) == 0) in_code = !in_code;
+      // Shell blocks only: the synopsis block shows the grammar, not a command.
+      if (line.rfind("```", 0) == 0) in_code = !in_code && line == "```sh";
       if (!in_code || line.rfind("keyloomctl ", 0) != 0) continue;
       std::vector<std::string> words = ShellWords(line);
       words.erase(words.begin());
