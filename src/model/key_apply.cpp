@@ -150,4 +150,47 @@ bool ResetProfileKeys(KeyStore& edit, int profile, std::span<const uint16_t> mai
   return true;
 }
 
+KeyRecord EditorKeyRecord(uint16_t key_index, KeyType type, uint32_t value, uint16_t cycles) {
+  KeyRecord r;
+  r.sub = GKeyIdOfKeyIndex(key_index);
+  switch (type) {
+    case KeyType::kKey: {
+      // A mouse action is never the key's own function.
+      const bool mouse = std::any_of(kMouseActions.begin(), kMouseActions.end(),
+                                     [&](const MouseAction& m) { return m.code == value; });
+      if (value == 0 || (!mouse && KeyIndexFromCode(static_cast<KeyCode>(value)) == key_index))
+        type = KeyType::kDefault;
+      else
+        r.value = value;
+      break;
+    }
+    case KeyType::kPlayMacro:
+      r.value = value;
+      r.sub = cycles;
+      break;
+    case KeyType::kMedia:
+    case KeyType::kFunction:
+      r.value = value;
+      break;
+    default: break;
+  }
+  r.type = static_cast<uint16_t>(type);
+  return r;
+}
+
+bool AssignKey(KeyStore& edit, int profile, uint16_t key_index, const KeyRecord& record) {
+  if (profile < 0 || profile >= kRecordBlocks || key_index >= kRecordsPerBlock) return false;
+  const int number = RecordNumber(profile, key_index);
+  bool changed = false;
+  if (edit.slots[number].size != 0 || !edit.slots[number].text.empty()) {
+    ClearStringSlot(edit, number);
+    changed = true;
+  }
+  if (!(edit.RecordAt(number) == record)) {
+    edit.SetRecordAt(number, record);
+    changed = true;
+  }
+  return changed;
+}
+
 }  // namespace keyloom

@@ -38,4 +38,16 @@ bool ApplyToKeyboard(KeyStores& stores, CommandSet& commands, UserMessages& mess
 bool ResetProfileKeys(KeyStore& edit, int profile, std::span<const uint16_t> main_key_indices,
                       const std::function<void(uint16_t key_index)>& refresh);
 
+// The record the key editor writes for `key_index`: a G key keeps its id in
+// `sub`; a Key whose target is 0 or the key itself is Default (the key's own
+// function; a mouse action never is); a PlayMacro carries the macro id in `value` and the cycles in
+// `sub`. Other types take `value` as given.
+KeyRecord EditorKeyRecord(uint16_t key_index, KeyType type, uint32_t value, uint16_t cycles);
+
+// The key editor's write of one key: `record` becomes the record of
+// (profile, key_index) and the key's string slot is emptied. True when the
+// store changed; false for a key outside the table. The caller holds the
+// edit store's lock.
+bool AssignKey(KeyStore& edit, int profile, uint16_t key_index, const KeyRecord& record);
+
 }  // namespace keyloom

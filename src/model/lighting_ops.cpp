@@ -127,4 +127,11 @@ int WriteAllLedColours(const LightingModel& model, CommandSet& commands) {
   return result;
 }
 
+int WriteReportRate(LightingModel& model, CommandSet& commands, int rate) {
+  if (rate < 0 || rate > 3) return -1;
+  model.state.report_rate = rate;
+  const uint8_t byte[1] = {static_cast<uint8_t>(rate)};
+  return WriteLightingBytes(model, commands, lighting_field::kReportRate, byte);
+}
+
 }  // namespace keyloom

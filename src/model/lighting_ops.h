@@ -49,6 +49,11 @@ int WriteLightingBytes(const LightingModel& model, CommandSet& commands, int fie
 // table asks for are written (mode 19 and unknown modes write nothing).
 int WriteModeSelection(LightingModel& model, CommandSet& commands, int mode);
 
+// The report rate 0..3 (the window's buttons 1..4): the state takes it and
+// byte 15 of the lighting profile's record is written. A rate outside 0..3
+// gives -1 with nothing changed or sent.
+int WriteReportRate(LightingModel& model, CommandSet& commands, int rate);
+
 // Restore defaults: the default record at the start of the lighting profile's record.
 int WriteDefaultLightingRecord(const LightingModel& model, CommandSet& commands);
 

@@ -1,14 +1,17 @@
 #include "storage/working_profile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <new>
 
 #include "device/command_set.h"
+#include "model/key_apply.h"
 #include "model/key_map.h"
 #include "model/macro.h"
 #include "model/text_source.h"
 #include "storage/file_paths.h"
+#include "storage/interrupted_apply.h"
 #include "storage/profile_file.h"
 
 namespace keyloom {
@@ -103,6 +106,22 @@ WorkingProfileSource LoadWorkingProfile(const std::u16string& working_path, KeyS
   } catch (const std::bad_alloc&) {
     return load_empty();
   }
+}
+
+WorkingFileSave SaveWorkingProfileFile(const std::u16string& working_path, KeyStore& edit) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::path(working_path), ec)) return WorkingFileSave::kNoFile;
+  return ProfileFileWrite(working_path, edit, false) ? WorkingFileSave::kWritten : WorkingFileSave::kFailed;
+}
+
+bool SaveAndApply(const std::u16string& working_path, KeyStores& stores, CommandSet& commands,
+                  UserMessages& messages) {
+  // The mark says an apply is under way until it ends well, so that a cut
+  // one is finished at the next connection.
+  const WorkingFileSave saved = SaveWorkingProfileFile(working_path, stores.edit);
+  const bool written =
+      ApplyWithMark(working_path, saved == WorkingFileSave::kWritten, stores, commands, messages, false);
+  return saved != WorkingFileSave::kFailed && written;
 }
 
 }  // namespace keyloom

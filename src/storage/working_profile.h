@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "model/key_store.h"
+#include "model/user_messages.h"
 
 namespace keyloom {
 
@@ -69,5 +70,19 @@ enum class WorkingProfileSource {
 // working file is left as it was.
 WorkingProfileSource LoadWorkingProfile(const std::u16string& working_path, KeyStore& edit,
                                         CommandSet& commands, const TextSource& texts);
+
+// Writes the edit store to the working profile file when that file exists
+// (it is first made by a successful read of the keyboard). The caller holds
+// the edit store's lock.
+enum class WorkingFileSave { kWritten, kNoFile, kFailed };
+WorkingFileSave SaveWorkingProfileFile(const std::u16string& working_path, KeyStore& edit);
+
+// Apply, as the main window's Apply button and keyloomctl run it: the
+// working profile file saved, then the edit store applied to the keyboard
+// (ApplyToKeyboard: the active profile's key map, or all three when the
+// stores' all-profiles flag is set). True only when both succeeded. The
+// caller holds the edit store's lock.
+bool SaveAndApply(const std::u16string& working_path, KeyStores& stores, CommandSet& commands,
+                  UserMessages& messages);
 
 }  // namespace keyloom

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ctl.h"
+#include "model/lighting.h"
 #include "output.h"
 #include "session.h"
 
@@ -32,8 +33,10 @@ struct Context {
   // Prints `result` (JSON mode only) and returns 0.
   int Done(const JsonObject& result);
   // Prints "keyloomctl: <command>: <message>" to the error stream (and, in
-  // JSON mode, {"command", "ok": false, "exit", "error"}) and returns `code`.
-  int Fail(int code, const std::string& message);
+  // JSON mode, {"command", "ok": false, "exit", "error", "message"}) and
+  // returns `code`. `error` is the stable code scripts test (docs list
+  // them); empty: the usual one of the exit status.
+  int Fail(int code, const std::string& message, std::string_view error = {});
   // A device operation that returned `result` (not 1).
   int KeyboardFailed(const std::string& operation, int result);
 
@@ -76,6 +79,19 @@ int CmdKeys(Context& ctx, std::span<const std::string> args);
 int CmdDump(Context& ctx, std::span<const std::string> args);
 int CmdBackup(Context& ctx, std::span<const std::string> args);
 int CmdBackups(Context& ctx, std::span<const std::string> args);
+int CmdMacro(Context& ctx, std::span<const std::string> args);
+int CmdReportRate(Context& ctx, std::span<const std::string> args);
+int CmdDefaults(Context& ctx, std::span<const std::string> args);
+int CmdColour(Context& ctx, std::span<const std::string> args);
+// keys set / keys reset (positional[0] is "set" or "reset").
+int CmdKeysEdit(Context& ctx, const ParsedArgs& parsed);
+
+// RRGGBB (an optional '#' in front) as a colour, and back.
+std::optional<Colour> ParseColour(std::string_view text);
+std::string ColourHex(Colour c);
+// Reads the mode list and the lighting records, decoding profile p's; a
+// failure is reported (exit 1).
+bool ReadLighting(Context& ctx, Session& s, LightingModel& model, int p);
 
 // Help of one command (empty name: the program's).
 std::string HelpText(std::string_view command);

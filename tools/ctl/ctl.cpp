@@ -1,8 +1,10 @@
 #include "ctl.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 
+#include "base/file_read.h"
 #include "base/text.h"
 #include "commands.h"
 #include "device/command_set.h"
@@ -10,6 +12,11 @@
 namespace keyloom::ctl {
 
 namespace {
+
+constexpr std::string_view kVersion = KEYLOOMCTL_VERSION;
+constexpr std::string_view kUdevRuleHint =
+    "sudo cp 70-keyloom.rules /etc/udev/rules.d/ && sudo udevadm control --reload && sudo udevadm trigger; "
+    "the rule is installed with keyloomctl in share/keyloom and lies in assets/linux of the sources";
 
 constexpr std::string_view kProgramHelp =
     "usage: keyloomctl [--simulate A|B] [--sim-state DIR] [--json] COMMAND ...\n"
@@ -19,18 +26,26 @@ constexpr std::string_view kProgramHelp =
     "commands:\n"
     "  info                      model, active profile, macro capacity, lighting modes and lighting\n"
     "  profile [N]               show the active profile, or make profile N (1-3) active\n"
+    "  keys [--profile N] [--file FILE]   list the assigned keys of a profile\n"
+    "  keys set KEY FUNCTION     give a key another function (see keys --help)\n"
+    "  keys reset                every key of the profile does its default again\n"
+    "  macro list|show|add|rename|delete   the keyboard's macros (see macro --help)\n"
     "  lighting set [OPTIONS]    change the lighting of a profile\n"
+    "  colour KEY RRGGBB         paint a key; colour --all RRGGBB; colour user-mode N\n"
+    "  report-rate [1-4]         show or set the report rate (the window's four buttons)\n"
+    "  defaults                  restore the profile's keys, lighting and per-key colours\n"
     "  export FILE               write a profile file from the keyboard's memory\n"
     "  import FILE               load a profile file and apply all three profiles to the keyboard\n"
-    "  keys [--profile N] [--file FILE]   list the assigned keys of a profile\n"
     "  dump AREA                 hex dump of settings, lighting, keymap N, default-keymap or macros\n"
     "  backup                    back up the keyboard's key maps and macros into the Backups folder\n"
     "  backups                   list the backups, newest first\n"
     "\n"
-    "options:\n"
+    "options (anywhere on the line; \"--\" ends them):\n"
     "  --simulate A|B     use the built-in simulated keyboard of model A or B (KEYLOOM_SIMULATE)\n"
-    "  --sim-state DIR    keep the simulated keyboard's memory in DIR (KEYLOOM_SIM_STATE)\n"
-    "  --json             print one JSON object per command\n"
+    "  --sim-state DIR    keep the simulated keyboard's memory in the folder DIR (KEYLOOM_SIM_STATE)\n"
+    "  --profile N        the profile (1-3) a command works on; default: the active one\n"
+    "  --json             print one JSON object for every outcome, errors included\n"
+    "  --version          the version of keyloomctl\n"
     "  COMMAND --help     help on one command\n"
     "\n"
     "exit status: 0 done; 1 no keyboard, or the keyboard did not answer or refused;\n"
@@ -55,7 +70,7 @@ constexpr CommandEntry kCommands[] = {
     {"lighting", CmdLighting,
      "usage: keyloomctl lighting set [--profile N] [--mode NUMBER] [--brightness 0-4] [--speed 0-3]\n"
      "                               [--direction 0|255] [--colour RRGGBB] [--colourful on|off]\n"
-     "                               [--report-rate 0-3]\n"
+     "                               [--report-rate 1-4]\n"
      "Writes each given field to the lighting of profile N (default: the active profile), in the\n"
      "order listed, each as its own exchange with the keyboard. A mode the keyboard does not offer\n"
      "is refused. Choosing a colour turns the colourful flag off, as the lighting panel does.\n"},
@@ -73,8 +88,51 @@ constexpr CommandEntry kCommands[] = {
      "Apply in Keyloom, to finish.\n"},
     {"keys", CmdKeys,
      "usage: keyloomctl keys [--profile N] [--file FILE]\n"
-     "Lists every assigned key of profile N as \"key name: assignment\": from the profile file\n"
-     "FILE (default profile 1), or else from the keyboard (default: the active profile).\n"},
+     "       keyloomctl keys set KEY FUNCTION [--profile N]\n"
+     "       keyloomctl keys reset [--profile N]\n"
+     "Without set or reset lists every assigned key of profile N as \"key name: assignment\": from\n"
+     "the profile file FILE (default profile 1), or else as Keyloom holds it for the keyboard\n"
+     "(default: the active profile).\n"
+     "set gives KEY (a name as the list prints it: a, f5, left-ctrl, g1) the FUNCTION:\n"
+     "  KEYNAME              send that key instead (e.g. b, left-ctrl, f12)\n"
+     "  disabled | default   do nothing | do what the key does by itself\n"
+     "  media NAME           a media action: mute, play/pause, volume-up, ... or 1-18\n"
+     "  function NAME        a keyboard function, 1-11\n"
+     "  macro NAME [--cycles N]   play the macro N times (1-255, default 1)\n"
+     "  stop-macro           stop a macro that plays\n"
+     "  mouse BUTTON         left, right, middle, wheel-up or wheel-down\n"
+     "  program PATH         start a program (Keyloom must be running on Windows)\n"
+     "  text TEXT            type a text (Keyloom must be running on Windows)\n"
+     "reset gives every key of the profile its default back. Both save the working profile file\n"
+     "$Profile0 that Keyloom shares and apply it to the keyboard, as Keyloom's Apply does.\n"},
+    {"macro", CmdMacro,
+     "usage: keyloomctl macro list\n"
+     "       keyloomctl macro show NAME\n"
+     "       keyloomctl macro add NAME [--cycles N] EVENTS...\n"
+     "       keyloomctl macro rename NAME NEWNAME\n"
+     "       keyloomctl macro delete NAME\n"
+     "EVENTS are KEY:down, KEY:up, or KEY (down, then up), each optionally followed by the delay\n"
+     "after it in milliseconds: a:down 50 a:up. As in the macro editor a delay is at most 40000 ms\n"
+     "and goes down to a multiple of 10 ms (55 becomes 50). A key named by a digit needs :down or\n"
+     ":up (1:down). Deleting a macro that keys play makes those keys do their default, in all\n"
+     "three profiles.\n"},
+    {"colour", CmdColour,
+     "usage: keyloomctl colour KEY RRGGBB [--profile N]\n"
+     "       keyloomctl colour --all RRGGBB [--profile N]\n"
+     "       keyloomctl colour user-mode N [--profile N]\n"
+     "Paints one key (a name as keyloomctl keys prints it, or fn) or every key in the current\n"
+     "user mode of the profile, as painting in Keyloom's lighting panel does: the keyboard gets the\n"
+     "colours and the user data file keeps them. user-mode N (1-10) loads one of the ten per-key\n"
+     "layouts and sends it. The colours show while the profile's mode is the per-key mode (20).\n"},
+    {"report-rate", CmdReportRate,
+     "usage: keyloomctl report-rate [1-4] [--profile N]\n"
+     "Shows the report rate of the profile, or sets it; 1 to 4 are the four report-rate buttons of\n"
+     "Keyloom's main window, from the left.\n"},
+    {"defaults", CmdDefaults,
+     "usage: keyloomctl defaults [--profile N]\n"
+     "As the Defaults button: every key of the profile does its default again, the profile's\n"
+     "lighting record and its per-key colours (the user data file) are the factory ones, and the\n"
+     "keys are applied to the keyboard.\n"},
     {"dump", CmdDump,
      "usage: keyloomctl dump settings|lighting|keymap N|default-keymap|macros\n"
      "Hex dump of that area of the keyboard's memory: the 44-byte settings block, the three\n"
@@ -95,6 +153,12 @@ const CommandEntry* FindCommand(std::string_view name) {
   for (const CommandEntry& c : kCommands)
     if (c.name == name) return &c;
   return nullptr;
+}
+
+std::string CommandNames() {
+  std::string names;
+  for (const CommandEntry& c : kCommands) names += (names.empty() ? "" : ", ") + std::string(c.name);
+  return names;
 }
 
 bool IsHelp(std::string_view a) { return a == "--help" || a == "-h"; }
@@ -128,10 +192,17 @@ int Context::Done(const JsonObject& result) {
   return kExitDone;
 }
 
-int Context::Fail(int code, const std::string& message) {
+int Context::Fail(int code, const std::string& message, std::string_view error) {
   err << "keyloomctl: " << (command.empty() ? "" : command + ": ") << message << "\n";
+  if (error.empty()) error = code == kExitKeyboard ? "keyboard_failed" : code == kExitBadProfileFile ? "bad_profile_file" : "usage";
   if (json && !reported) {
-    out << JsonObject().Add("command", command).AddBool("ok", false).Add("exit", code).Add("error", message).str()
+    out << JsonObject()
+               .Add("command", command)
+               .AddBool("ok", false)
+               .Add("exit", code)
+               .Add("error", error)
+               .Add("message", message)
+               .str()
         << "\n";
     reported = true;
   }
@@ -139,21 +210,28 @@ int Context::Fail(int code, const std::string& message) {
 }
 
 int Context::KeyboardFailed(const std::string& operation, int result) {
-  if (link && link->in_use_by_other_program) return Fail(kExitKeyboard, kInUseText);
-  return Fail(kExitKeyboard, operation + " failed: " + ResultText(result));
+  if (link && link->in_use_by_other_program) return Fail(kExitKeyboard, kInUseText, "keyboard_in_use");
+  return Fail(kExitKeyboard, operation + " failed: " + ResultText(result), "keyboard_failed");
 }
 
 std::unique_ptr<Session> Context::Connect() {
   auto session = std::make_unique<Session>(simulate, sim_state, env, err);
   if (!session->Connect()) {
-    Fail(kExitKeyboard, "no keyboard connected");
+    if (const std::string node = session->UnopenableKeyboardNode(); !node.empty()) {
+      Fail(kExitKeyboard,
+           "the keyboard is at " + node + " but this user may not open it: install the udev rule (" +
+               std::string(kUdevRuleHint) + "), then unplug the keyboard and plug it in again",
+           "keyboard_not_openable");
+    } else {
+      Fail(kExitKeyboard, "no keyboard connected", "no_keyboard");
+    }
     return nullptr;
   }
   // The arrival's reads waited for another program (Keyloom applying, or
   // another keyloomctl) and gave up: say so now rather than after the
   // command has waited as long again.
   if (session->link.in_use_by_other_program) {
-    Fail(kExitKeyboard, kInUseText);
+    Fail(kExitKeyboard, kInUseText, "keyboard_in_use");
     return nullptr;
   }
   link = &session->link;
@@ -162,8 +240,17 @@ std::unique_ptr<Session> Context::Connect() {
 
 ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const std::string_view> value_options) {
   ParsedArgs parsed;
+  bool options_ended = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (!options_ended && a == "--") {
+      options_ended = true;  // what follows is positional, even "--json"
+      continue;
+    }
+    if (options_ended) {
+      parsed.positional.push_back(a);
+      continue;
+    }
     if (IsHelp(a)) {
       parsed.help = true;
       continue;
@@ -209,77 +296,122 @@ std::optional<int> ParseProfile(std::string_view text) {
   return std::nullopt;
 }
 
+namespace {
+
+bool IsModel(const std::u16string& m) { return m == u"A" || m == u"B" || m == u"a" || m == u"b"; }
+
+}  // namespace
+
 int Run(std::span<const std::string> args, const Environment& env, std::ostream& out, std::ostream& err) {
   Context ctx{env, out, err, false, {}, {}, {}, false};
-  if (env.simulate) ctx.simulate = *env.simulate;
-  if (env.sim_state) ctx.sim_state = *env.sim_state;
-  bool state_given = false;
-
-  size_t i = 0;
-  for (; i < args.size(); ++i) {
+  // The options of the program are taken wherever they stand; "--" ends
+  // them (what follows is the command's, even when it starts with "--").
+  std::vector<std::string> rest;
+  std::optional<std::string> simulate, sim_state;
+  std::optional<std::string> problem;
+  bool version = false, program_help = false, options_ended = false;
+  for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.empty() || a[0] != '-') break;
-    if (IsHelp(a)) {
-      out << kProgramHelp;
-      return kExitDone;
+    if (options_ended || a.size() < 2 || a[0] != '-') {
+      rest.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_ended = true;
+      rest.push_back(a);
+      continue;
     }
     if (a == "--json") {
       ctx.json = true;
       continue;
     }
+    if (a == "--version") {
+      version = true;
+      continue;
+    }
+    if (IsHelp(a) && rest.empty()) {
+      program_help = true;
+      continue;
+    }
     const size_t eq = a.find('=');
     const std::string name = a.substr(0, eq);
     if (name != "--simulate" && name != "--sim-state") {
-      err << "keyloomctl: unknown option " << a << "\n" << kProgramHelp;
-      return kExitUsage;
+      rest.push_back(a);  // the command's own, or unknown: the command says so
+      continue;
     }
     std::string value;
     if (eq != std::string::npos) {
       value = a.substr(eq + 1);
     } else if (i + 1 < args.size()) {
       value = args[++i];
-    } else {
-      err << "keyloomctl: option " << name << " needs a value\n";
-      return kExitUsage;
+    } else if (!problem) {
+      problem = "option " + name + " needs a value";
+      continue;
     }
-    if (name == "--simulate") {
-      if (value != "A" && value != "B" && value != "a" && value != "b") {
-        err << "keyloomctl: --simulate takes A or B\n";
-        return kExitUsage;
-      }
-      ctx.simulate = Utf8ToUtf16(value);
-    } else {
-      ctx.sim_state = PathFromArgument(value);
-      state_given = true;
-    }
+    (name == "--simulate" ? simulate : sim_state) = value;
   }
-  // The environment's simulation choice counts only when it names a model.
-  if (ctx.simulate != u"A" && ctx.simulate != u"B" && ctx.simulate != u"a" && ctx.simulate != u"b") {
-    ctx.simulate.clear();
+  if (problem) return ctx.Fail(kExitUsage, *problem, "usage");
+  if (version) {
+    if (!ctx.json) out << "keyloomctl " << kVersion << "\n";
+    return ctx.Done(JsonObject().Add("command", "version").AddBool("ok", true).Add("version", kVersion));
   }
-  if (state_given && ctx.simulate.empty()) {
-    err << "keyloomctl: --sim-state needs --simulate A|B\n";
-    return kExitUsage;
-  }
-  if (i == args.size()) {
-    err << kProgramHelp;
-    return kExitUsage;
-  }
-  const CommandEntry* command = FindCommand(args[i]);
-  if (!command) {
-    err << "keyloomctl: unknown command " << args[i] << "\n" << kProgramHelp;
-    return kExitUsage;
-  }
-  ctx.command = std::string(command->name);
-  const std::span<const std::string> rest = args.subspan(i + 1);
-  if (std::any_of(rest.begin(), rest.end(), [](const std::string& a) { return IsHelp(a); })) {
-    out << command->help;
+  if (program_help) {
+    out << kProgramHelp;
     return kExitDone;
   }
+
+  // Which keyboard: --simulate, else KEYLOOM_SIMULATE; a value that names no
+  // model is an error, not the machine's keyboard in disguise.
+  if (simulate) {
+    ctx.simulate = Utf8ToUtf16(*simulate);
+    if (!IsModel(ctx.simulate)) return ctx.Fail(kExitUsage, "--simulate takes A or B, not " + *simulate, "bad_value");
+  } else if (env.simulate && !env.simulate->empty()) {
+    ctx.simulate = *env.simulate;
+    if (!IsModel(ctx.simulate))
+      return ctx.Fail(kExitUsage, "KEYLOOM_SIMULATE is A or B, not " + Utf16ToUtf8(*env.simulate) +
+                                      " (unset it to use the keyboard itself)", "bad_environment");
+  }
+  if (sim_state) {
+    ctx.sim_state = PathFromArgument(*sim_state);
+    if (ctx.simulate.empty()) return ctx.Fail(kExitUsage, "--sim-state needs --simulate A|B", "usage");
+  } else if (env.sim_state && !env.sim_state->empty() && !ctx.simulate.empty()) {
+    ctx.sim_state = *env.sim_state;
+  }
+  if (!ctx.sim_state.empty()) {
+    // The simulated keyboard keeps its memory in a folder; one that cannot
+    // be made, or a file of that name, would keep nothing.
+    const std::string shown = Utf16ToUtf8(ctx.sim_state);
+    std::error_code ec;
+    const auto folder = FsPath(ctx.sim_state);
+    if (std::filesystem::exists(folder, ec) && !std::filesystem::is_directory(folder, ec))
+      return ctx.Fail(kExitUsage, "the simulated keyboard's memory is kept in a folder; " + shown + " is not one",
+                      "bad_value");
+    if (!std::filesystem::exists(folder, ec) && !std::filesystem::create_directories(folder, ec))
+      return ctx.Fail(kExitUsage, "cannot make the folder " + shown + ": " + ec.message(), "bad_value");
+  }
+
+  if (rest.empty()) {
+    if (!ctx.json) err << kProgramHelp;
+    return ctx.Fail(kExitUsage, "no command given (see keyloomctl --help)", "usage");
+  }
+  const CommandEntry* command = FindCommand(rest[0]);
+  if (!command) {
+    const std::string& word = rest[0];
+    if (word.size() > 1 && word[0] == '-') return ctx.Fail(kExitUsage, "unknown option " + word, "unknown_option");
+    return ctx.Fail(kExitUsage, "unknown command " + word + " (the commands: " + CommandNames() + ")",
+                    "unknown_command");
+  }
+  ctx.command = std::string(command->name);
+  const std::span<const std::string> command_args = std::span(rest).subspan(1);
+  if (std::any_of(command_args.begin(), std::find(command_args.begin(), command_args.end(), "--"),
+                  [](const std::string& a) { return IsHelp(a); })) {
+    if (!ctx.json) out << command->help;
+    return ctx.Done(ctx.Result().Add("help", command->help));
+  }
   try {
-    return command->run(ctx, rest);
+    return command->run(ctx, command_args);
   } catch (const std::bad_alloc&) {
-    return ctx.Fail(kExitUsage, "out of memory");
+    return ctx.Fail(kExitUsage, "out of memory", "out_of_memory");
   }
 }
 

@@ -14,7 +14,12 @@ std::u16string ProgramFolder() {
   if (n <= 0) return {};
   std::string path(buf, static_cast<size_t>(n));
   const size_t slash = path.find_last_of('/');
-  return FileNameFromBytes(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  // Installed, the program is in bin and what it reads in share/keyloom.
+  const std::string installed = folder + "../share/keyloom/";
+  if (::access((folder + "Lang0409.ini").c_str(), F_OK) != 0 && ::access((installed + "Lang0409.ini").c_str(), F_OK) == 0)
+    return FileNameFromBytes(installed);
+  return FileNameFromBytes(folder);
 }
 
 std::optional<std::u16string> GetEnvironment(const char* name) {

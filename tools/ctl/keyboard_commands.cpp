@@ -1,5 +1,6 @@
 // info, profile, lighting set and dump: the keyboard's settings, lighting and
 // memory areas, through the command set and the lighting operations.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <vector>
@@ -18,6 +19,8 @@ class NoLightingView final : public LightingViewSetting {
  public:
   int StoredLightingView() const override { return 0; }
 };
+
+}  // namespace
 
 std::string ColourHex(Colour c) {
   char buf[8];
@@ -41,11 +44,15 @@ std::optional<Colour> ParseColour(std::string_view text) {
   return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
 }
 
+namespace {
+
 std::string Hex4(uint16_t v) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%04X", v);
   return buf;
 }
+
+}  // namespace
 
 // Reads the mode list and the lighting records, decoding profile p's.
 bool ReadLighting(Context& ctx, Session& s, LightingModel& model, int p) {
@@ -58,8 +65,6 @@ bool ReadLighting(Context& ctx, Session& s, LightingModel& model, int p) {
   model.RebuildModeTable();
   return true;
 }
-
-}  // namespace
 
 // The active profile (0..2), or the failure reported.
 std::optional<int> ActiveProfile(Context& ctx, Session& s) {
@@ -110,7 +115,7 @@ int CmdInfo(Context& ctx, std::span<const std::string> args) {
         .Add("direction", st.direction)
         .Add("colour", ColourHex(st.colour))
         .AddBool("colourful", st.colourful)
-        .Add("report_rate", st.report_rate);
+        .Add("report_rate", std::clamp(st.report_rate, 0, 3) + 1);
     return ctx.Done(ctx.Result()
                         .Add("model", std::string(1, model ? model->letter : '?'))
                         .Add("vendor_id", ids.vendor_id)
@@ -134,7 +139,7 @@ int CmdInfo(Context& ctx, std::span<const std::string> args) {
   o << "  direction:      " << st.direction << "\n";
   o << "  colour:         " << ColourHex(st.colour) << "\n";
   o << "  colourful:      " << (st.colourful ? "on" : "off") << "\n";
-  o << "  report rate:    " << st.report_rate << "\n";
+  o << "  report rate:    " << std::clamp(st.report_rate, 0, 3) + 1 << " (1-4)\n";
   return kExitDone;
 }
 
@@ -175,7 +180,7 @@ int CmdLighting(Context& ctx, std::span<const std::string> args) {
     return it == o.end() ? nullptr : &it->second;
   };
   auto bad = [&](const char* name, const char* allowed) {
-    return ctx.Fail(kExitUsage, std::string("--") + name + " takes " + allowed + ", not " + *get(name));
+    return ctx.Fail(kExitUsage, std::string("--") + name + " takes " + allowed + ", not " + *get(name), "bad_value");
   };
 
   std::optional<int> profile, mode, brightness, speed, direction, report_rate;
@@ -195,7 +200,8 @@ int CmdLighting(Context& ctx, std::span<const std::string> args) {
     else if (*c == "off") colourful = false;
     else return bad("colourful", "on or off");
   }
-  if (get("report-rate") && !(report_rate = ParseInt(*get("report-rate"), 0, 3))) return bad("report-rate", "0-3");
+  // Numbered as the window's four buttons: 1-4.
+  if (get("report-rate") && !(report_rate = ParseInt(*get("report-rate"), 1, 4))) return bad("report-rate", "1-4");
   if (o.size() == (profile ? 1u : 0u)) return ctx.Fail(kExitUsage, "nothing to set (see --help)");
 
   auto s = ctx.Connect();
@@ -267,8 +273,7 @@ int CmdLighting(Context& ctx, std::span<const std::string> args) {
       return ctx.KeyboardFailed("writing the colourful flag", r);
   }
   if (report_rate) {
-    model.state.report_rate = *report_rate;
-    if (!report("report_rate", r = write_byte(lighting_field::kReportRate, *report_rate),
+    if (!report("report_rate", r = WriteReportRate(model, s->commands, *report_rate - 1),
                 std::to_string(*report_rate), *report_rate))
       return ctx.KeyboardFailed("writing the report rate", r);
   }

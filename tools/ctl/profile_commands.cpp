@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "base/text.h"
 #include "commands.h"
+#include "key_edit.h"
 #include "model/key_map.h"
 #include "model/key_names.h"
 #include "model/macro.h"
@@ -27,12 +28,17 @@ std::optional<std::vector<uint8_t>> ValidProfileFile(Context& ctx, const TextSou
   const ReadResult read = ReadFileBounded(PathFromArgument(path), kMaxProfileFileBytes, bytes);
   const std::string not_valid = Utf16ToUtf8(FormatText(texts.Text(u"PROFILE_FORMAT_ERROR"), Utf8ToUtf16(path)));
   if (read.error == ReadError::kTooLarge) {
-    exit = ctx.Fail(kExitBadProfileFile, not_valid + " It holds " + std::to_string(read.size) +
-                                             " bytes, more than any profile file.");
+    exit = ctx.Fail(kExitBadProfileFile,
+                    not_valid + " It holds " + std::to_string(read.size) + " bytes, more than any profile file.",
+                    "bad_profile_file");
+    return std::nullopt;
+  }
+  if (read.error == ReadError::kMissing) {
+    exit = ctx.Fail(kExitFile, path + " does not exist", "file_missing");
     return std::nullopt;
   }
   if (!read) {
-    exit = ctx.Fail(kExitFile, "cannot read " + path + ": " + DescribeReadError(read));
+    exit = ctx.Fail(kExitFile, "cannot read " + path + ": " + DescribeReadError(read), "file_unreadable");
     return std::nullopt;
   }
   if (CheckProfileBytes(bytes) != ProfileCheck::kValid) {
@@ -89,7 +95,7 @@ int CmdExport(Context& ctx, std::span<const std::string> args) {
   const std::u16string file = PathFromArgument(path);
   // What cannot be written is said before the keyboard is read.
   if (const SaveResult target = CheckSaveTarget(file); !target)
-    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(target));
+    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(target), "file_unwritable");
   auto s = ctx.Connect();
   if (!s) return kExitKeyboard;
   if (!ActiveProfile(ctx, *s)) return kExitKeyboard;
@@ -97,7 +103,7 @@ int CmdExport(Context& ctx, std::span<const std::string> args) {
   const int read = ReadProfileFromKeyboard(s->commands, s->texts.source, bytes);
   if (read != kResultOk) return ctx.KeyboardFailed("reading the key maps and macros", read);
   if (const SaveResult saved = SaveFileAtomically(file, std::array{std::span<const uint8_t>(bytes)}); !saved)
-    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(saved));
+    return ctx.Fail(kExitFile, "cannot write " + path + ": " + DescribeSaveError(saved), "file_unwritable");
   if (!ctx.json) ctx.out << "exported to " << path << "\n";
   return ctx.Done(ctx.Result().Add("file", path));
 }
@@ -122,14 +128,14 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
   // the main window has not.
   const std::u16string working = WorkingProfilePath();
   const std::string working_name = Utf16ToUtf8(working);
+  SeedUserDataFolder(ctx, *s);
   std::error_code ec;
-  std::filesystem::create_directories(FsPath(UserDataFolder()), ec);
   if (!std::filesystem::exists(FsPath(working), ec)) NewProfileFile(working, 0, nullptr);
 
   ProfileImportContext import{s->stores, s->commands, s->texts.source, s->messages, working, nullptr};
   if (!ImportProfileFile(PathFromArgument(path), import)) {
     // Checked above: the file changed meanwhile, or memory ran out.
-    return ctx.Fail(kExitFile, "cannot load " + path);
+    return ctx.Fail(kExitFile, "cannot load " + path, "file_unreadable");
   }
   if (!import.applied) {
     // As after the main window's Apply: what the keyboard did not take is
@@ -140,60 +146,57 @@ int CmdImport(Context& ctx, std::span<const std::string> args) {
     if (import.working_profile_saved)
       return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros; the working profile file " +
                                          working_name + " holds " + path +
-                                         ": run this import again, or press Apply in Keyloom, to finish");
+                                         ": run this import again, or press Apply in Keyloom, to finish",
+                      "apply_failed");
     return ctx.Fail(kExitKeyboard, "the keyboard did not take the key maps and macros, and the working profile file " +
-                                       working_name + " could not be saved: run this import again to finish");
+                                       working_name + " could not be saved: run this import again to finish",
+                    "apply_failed");
   }
   if (!ctx.json) ctx.out << "imported " << path << " and applied profiles 1-3\n";
   return ctx.Done(ctx.Result().Add("file", path).Add("working_profile_file", working_name));
 }
 
 int CmdKeys(Context& ctx, std::span<const std::string> args) {
-  static constexpr std::string_view kOptions[] = {"profile", "file"};
+  static constexpr std::string_view kOptions[] = {"profile", "file", "cycles"};
   const ParsedArgs parsed = ParseArgs(args, kOptions);
-  if (parsed.error || !parsed.positional.empty())
+  if (!parsed.error && !parsed.positional.empty() &&
+      (parsed.positional[0] == "set" || parsed.positional[0] == "reset"))
+    return CmdKeysEdit(ctx, parsed);
+  if (parsed.error || !parsed.positional.empty() || parsed.options.count("cycles"))
     return ctx.Fail(kExitUsage, parsed.error.value_or("usage: keyloomctl keys [--profile N] [--file FILE]"));
   std::optional<int> profile;
   if (auto it = parsed.options.find("profile"); it != parsed.options.end()) {
     profile = ParseProfile(it->second);
-    if (!profile) return ctx.Fail(kExitUsage, "the profile is 1, 2 or 3, not " + it->second);
+    if (!profile) return ctx.Fail(kExitUsage, "--profile takes 1, 2 or 3, not " + it->second, "bad_value");
   }
   const auto file = parsed.options.find("file");
   const bool from_file = file != parsed.options.end();
 
-  std::unique_ptr<Session> session;
   std::unique_ptr<Texts> own_texts;
-  KeyStore store;
+  std::optional<KeyEdit> edit;
+  KeyStore file_store;
+  const KeyStore* shown = &file_store;
   if (from_file) {
     own_texts = ctx.TextsOnly();
     int exit = kExitDone;
     auto bytes = ValidProfileFile(ctx, own_texts->source, file->second, exit);
     if (!bytes) return exit;
-    std::lock_guard lock(store.mutex);
-    if (!ReadProfileBytes(*bytes, store))
+    std::lock_guard lock(file_store.mutex);
+    if (!ReadProfileBytes(*bytes, file_store))
       return ctx.Fail(kExitBadProfileFile, "cannot load the records of " + file->second);
     if (!profile) profile = 0;
   } else {
-    session = ctx.Connect();
-    if (!session) return kExitKeyboard;
-    CommandSet& commands = session->commands;
-    if (!profile) {
-      profile = ActiveProfile(ctx, *session);
-      if (!profile) return kExitKeyboard;
-    }
-    // The key map decoded as the export does, and the macros for their names.
-    std::vector<uint8_t> block(static_cast<size_t>(session->link.keymap_size.load()), 0);
-    int r = commands.ReadKeyMap(*profile, block);
-    if (r != kResultOk) return ctx.KeyboardFailed("ReadKeyMap", r);
-    std::vector<uint8_t> area;
-    r = ReadMacroArea(commands, area);
-    if (r != kResultOk) return ctx.KeyboardFailed("ReadMacros", r);
-    std::lock_guard lock(store.mutex);
-    const auto matrix = session->link.DefaultMatrix();
-    DecodeKeyMap(block, matrix, store.ProfileRecords(*profile));
-    store.macros = DecodeMacroArea(area, session->texts.source.Text(u"MACRO_NEW_PREFIX"));
+    // The assignments as the main window shows them: the working profile
+    // file when the keyboard holds what it holds (program paths and text
+    // blocks live only there), else the keyboard's own.
+    edit = BeginKeyEdit(ctx, profile);
+    if (!edit) return kExitKeyboard;
+    profile = edit->profile;
+    shown = &edit->edit();
   }
-  const TextSource& texts = from_file ? own_texts->source : session->texts.source;
+  const TextSource& texts = from_file ? own_texts->source : edit->session->texts.source;
+  const KeyStore& store = *shown;
+  std::lock_guard lock(store.mutex);
 
   JsonArray keys;
   std::string lines;
@@ -212,7 +215,9 @@ int CmdKeys(Context& ctx, std::span<const std::string> args) {
                     .str());
   }
   if (!ctx.json) {
-    ctx.out << lines;
+    ctx.out << (lines.empty() ? "no keys are assigned in profile " + std::to_string(*profile + 1) +
+                                    ": every key does its default\n"
+                              : lines);
     return kExitDone;
   }
   return ctx.Done(ctx.Result()

@@ -5,6 +5,8 @@
 #include "storage/file_paths.h"
 #include "storage/user_data.h"
 #if !defined(_WIN32)
+#include <unistd.h>
+
 #include "device/hid_linux.h"
 #endif
 
@@ -68,6 +70,23 @@ bool Session::Connect() {
   // not after the transaction's retries.
   watcher_.Step();
   return link.connected != 0;
+}
+
+std::string Session::UnopenableKeyboardNode() {
+#if defined(_WIN32)
+  return {};
+#else
+  if (!hid.backend || hid.simulated) return {};
+  std::vector<std::u16string> paths;
+  if (!hid.backend->Enumerate(paths)) return {};
+  for (const std::u16string& path : paths) {
+    const auto ids = hid.backend->IdsOfPath(path);
+    if (!ids || !FindModel(ids->vendor_id, ids->product_id)) continue;
+    const std::string node = FileNameToBytes(path);
+    if (::access(node.c_str(), R_OK | W_OK) != 0) return node;
+  }
+  return {};
+#endif
 }
 
 std::u16string UserDataFolder() { return DefaultUserDataFolder(); }

@@ -75,6 +75,10 @@ class Session {
   // command interface and runs the arrival reads (default key map, settings
   // block). False when no supported keyboard is present.
   bool Connect();
+  // After a Connect that found nothing: the device node of a keyboard
+  // interface that is present but that this user may not open (Linux
+  // without the udev rule); empty when there is none.
+  std::string UnopenableKeyboardNode();
 
   Texts texts;
   StreamMessages messages;

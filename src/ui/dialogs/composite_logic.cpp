@@ -4,6 +4,7 @@
 #include <array>
 #include <mutex>
 
+#include "model/key_apply.h"
 #include "model/key_buttons.h"
 #include "model/key_names.h"
 #include "ui/dialogs/composite_ids.h"
@@ -293,33 +294,27 @@ void CompositeLogic::OnFunctionSelected(int index) {
 void CompositeLogic::OnOnScreenKeyboard() { view_.OpenOnScreenKeyboard(); }
 
 KeyRecord CompositeLogic::BuildRecord() {
-  KeyRecord r;
+  uint32_t value = 0;
+  uint16_t cycles = 0;
   KeyType type = type_;
-  r.sub = GKeyIdOfKeyIndex(key_index_);
   switch (type) {
     case KeyType::kKey:
-      if (switch_mouse_) {
-        r.value = kMouseActions[std::clamp<size_t>(mouse_action_, 0, kMouseActions.size() - 1)].code;
-      } else if (captured_ == 0 || KeyIndexFromCode(captured_) == key_index_) {
-        type = KeyType::kDefault;  // the key's own function is its default
-      } else {
-        r.value = captured_;
-      }
+      value = switch_mouse_ ? kMouseActions[std::clamp<size_t>(mouse_action_, 0, kMouseActions.size() - 1)].code
+                            : captured_;
       break;
     case KeyType::kPlayMacro:
       if (macro_page_.macros().empty() || macro_page_.current() < 0) {
         type = KeyType::kDefault;
       } else {
-        r.value = macro_page_.macros()[macro_page_.current()].macro_id;
-        r.sub = uint16_t(macro_page_.cycles());
+        value = macro_page_.macros()[macro_page_.current()].macro_id;
+        cycles = uint16_t(macro_page_.cycles());
       }
       break;
-    case KeyType::kMedia: r.value = uint32_t(media_); break;
-    case KeyType::kFunction: r.value = uint32_t(function_); break;
+    case KeyType::kMedia: value = uint32_t(media_); break;
+    case KeyType::kFunction: value = uint32_t(function_); break;
     default: break;
   }
-  r.type = uint16_t(type);
-  return r;
+  return EditorKeyRecord(key_index_, type, value, cycles);
 }
 
 void CompositeLogic::Apply() {
@@ -329,15 +324,7 @@ void CompositeLogic::Apply() {
   std::lock_guard lock(edit.mutex);
   bool changed = macro_page_.Commit(context_.stores, profile_, context_.host);
   const KeyRecord record = BuildRecord();
-  const int number = RecordNumber(profile_, key_index_);
-  if (edit.slots[number].size != 0 || !edit.slots[number].text.empty()) {
-    ClearStringSlot(edit, number);
-    changed = true;
-  }
-  if (!(edit.RecordAt(number) == record)) {
-    edit.SetRecordAt(number, record);
-    changed = true;
-  }
+  if (AssignKey(edit, profile_, key_index_, record)) changed = true;
   type_ = record.kind();
   context_.host.RefreshKey(profile_, key_index_);
   context_.host.RefreshKeyTips();

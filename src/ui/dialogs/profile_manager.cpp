@@ -29,9 +29,12 @@ ProfileManager::SaveResult ProfileManager::SaveWorkingFile(bool take_lock) {
   KeyStore& edit = model_.stores.edit;
   std::unique_lock lock(edit.mutex, std::defer_lock);
   if (take_lock) lock.lock();
-  std::error_code ec;
-  if (!std::filesystem::exists(std::filesystem::path(model_.working_profile_path), ec)) return SaveResult::kNoFile;
-  return ProfileFileWrite(model_.working_profile_path, edit, false) ? SaveResult::kWritten : SaveResult::kFailed;
+  switch (SaveWorkingProfileFile(model_.working_profile_path, edit)) {
+    case WorkingFileSave::kWritten: return SaveResult::kWritten;
+    case WorkingFileSave::kNoFile: return SaveResult::kNoFile;
+    case WorkingFileSave::kFailed: break;
+  }
+  return SaveResult::kFailed;
 }
 
 void ProfileManager::RefreshAfterSwitch() {

@@ -380,10 +380,7 @@ void MainWindowLogic::Apply() {
     CollectedMessages messages;
     view_.RunWhileResponsive([&] {
       std::lock_guard lock(model_.stores.edit.mutex);
-      const ProfileManager::SaveResult saved = profiles_.SaveWorkingFile(false);
-      const bool written = ApplyWithMark(model_.working_profile_path, saved == ProfileManager::SaveResult::kWritten,
-                                         model_.stores, model_.commands, messages, false);
-      ok = saved != ProfileManager::SaveResult::kFailed && written;
+      ok = SaveAndApply(model_.working_profile_path, model_.stores, model_.commands, messages);
     });
     messages.Replay(view_, nullptr);
   }

@@ -69,9 +69,7 @@ void ProfileBar::ShowActiveProfile() {
 void ProfileBar::SetReportRate(int r) {
   if (r < 0 || r > 3) return;
   Select(kReportRateButtonIds.data(), 4, r);
-  model_.lighting.state.report_rate = r;
-  const uint8_t byte[1] = {static_cast<uint8_t>(r)};
-  WriteLightingBytes(model_.lighting, model_.commands, lighting_field::kReportRate, byte);
+  WriteReportRate(model_.lighting, model_.commands, r);
 }
 
 void ProfileBar::ShowReportRate(int r) { Select(kReportRateButtonIds.data(), 4, std::clamp(r, 0, 3)); }

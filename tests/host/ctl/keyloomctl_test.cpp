@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -28,9 +29,13 @@
 #include "device/hid_linux.h"
 #include "model/key_apply.h"
 #include "model/key_map.h"
+#include "model/key_buttons.h"
 #include "model/key_tables.h"
 #include "storage/interrupted_apply.h"
 #include "storage/profile_file.h"
+#include "model/text_source.h"
+#include "storage/ini.h"
+#include "storage/user_data.h"
 #include "storage/working_profile.h"
 #include "support/fake_hidraw.h"
 #include "support/sim_stack.h"
@@ -132,6 +137,8 @@ class CtlFixture : public ::testing::Test {
       posix_spawn_file_actions_init(&actions);
       posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      // Relative file names of an example land in the temporary home.
+      posix_spawn_file_actions_addchdir_np(&actions, root_.c_str());
       if (posix_spawn(&pids[i], argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
         ADD_FAILURE() << "cannot start " << KEYLOOMCTL_PATH;
         pids[i] = 0;
@@ -239,12 +246,12 @@ TEST_F(CtlFixture, LightingModeGoesToByteZeroOfThatProfilesRecord) {
 
 TEST_F(CtlFixture, LightingFieldsAreWrittenAsThePanelWritesThem) {
   const CtlRun r = Sim({"lighting", "set", "--brightness", "1", "--speed", "3", "--direction", "255", "--colour",
-                     "102030", "--report-rate", "2"},
+                     "102030", "--report-rate", "3"},
                     "B");
   ASSERT_EQ(r.exit, 0) << r.err;
   const Bytes params = Memory().at("params.bin");
   // Record 0 (profile 1 is active): brightness, speed, direction, colourful
-  // off with the colour, report rate.
+  // off with the colour, report rate (the window's third button is 2).
   EXPECT_EQ(Bytes(params.begin(), params.begin() + 8), (Bytes{0x01, 1, 3, 255, 0, 0x10, 0x20, 0x30}));
   EXPECT_EQ(params[15], 2);
 }
@@ -305,7 +312,7 @@ TEST_F(CtlFixture, ExportThenImportOfAFactoryKeyboardChangesNothing) {
     for (const char* profile : {"1", "2", "3"}) {
       r = Sim({"keys", "--profile", profile}, model);
       EXPECT_EQ(r.exit, 0) << r.err;
-      EXPECT_EQ(r.out, "") << "profile " << profile;
+      EXPECT_EQ(r.out, std::string("no keys are assigned in profile ") + profile + ": every key does its default\n");
     }
   }
 }
@@ -540,7 +547,9 @@ TEST_F(CtlFixture, JsonGivesOneObjectPerCommand) {
   EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":true,\"active_profile\":2}\n");
   r = Ctl({"--json", "profile"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()});
   EXPECT_EQ(r.exit, 1);
-  EXPECT_EQ(r.out, "{\"command\":\"profile\",\"ok\":false,\"exit\":1,\"error\":\"no keyboard connected\"}\n");
+  EXPECT_EQ(r.out,
+            "{\"command\":\"profile\",\"ok\":false,\"exit\":1,\"error\":\"no_keyboard\",\"message\":\"no keyboard "
+            "connected\"}\n");
 }
 
 TEST_F(CtlFixture, NoKeyboardGivesExit1WithinASecond) {
@@ -791,6 +800,301 @@ TEST_F(CtlFixture, ImportKilledAtAnyFrameIsFinishedAtTheNextConnection) {
   EXPECT_GT(marked, 12) << "most kills fall inside the apply";
   std::cout << "[ interrupted import ] 24 kills at random frames of " << frames << ", " << marked
             << " inside the apply, each followed by a connection\n";
+}
+
+// ---- Changing keys and macros, as the main window's editors do ----
+
+// The default key map read at arrival, as the keyboard watcher reads it.
+void TakeDefaultMatrix(testing::SimStack& sim) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(sim.link.keymap_size.load()), 0);
+  ASSERT_EQ(sim.commands.ReadDefaultKeyMap(bytes), kResultOk);
+  sim.link.SetDefaultMatrix(bytes);
+}
+
+size_t CountFrames(const SimKeyboard& keyboard, Command command) {
+  size_t n = 0;
+  for (const CommandFrame& f : keyboard.Trace())
+    if (f[frame::kCommand] == static_cast<uint8_t>(command)) ++n;
+  return n;
+}
+
+TEST_F(CtlFixture, KeysSetWritesTheKeyMapAndKeysListsIt) {
+  CtlRun r = Sim({"keys"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "no keys are assigned in profile 1: every key does its default\n");
+  r = Sim({"keys", "set", "A", "b"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  // The A key (usage 0x04) sits at position 19 of profile 1's key map: it now sends B.
+  const Bytes keymaps = Memory().at("keymaps.bin");
+  EXPECT_EQ(Bytes(keymaps.begin() + 57, keymaps.begin() + 60), (Bytes{0x02, 0x02, 0x05}));
+  r = Sim({"keys"}, "B");
+  EXPECT_EQ(r.out, "A: (key: B)\n");
+  // keys reset gives it back.
+  r = Sim({"keys", "reset"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Memory().at("keymaps.bin"), Bytes(FactoryMemory(kModelB).keymaps));
+}
+
+TEST_F(CtlFixture, AChangeIsWhatTheMainWindowLoadsFromTheWorkingProfileFile) {
+  ASSERT_EQ(Sim({"keys", "set", "a", "b"}, "B").exit, 0);
+  // A text block lives only in the working profile file: the main window
+  // must keep the file (not rebuild it from the keyboard) to show it.
+  CtlRun r = Sim({"keys", "set", "f1", "text", "hello", "world"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  // The keyboard plugged in again with the memory keyloomctl left.
+  testing::SimStack sim('B', false);
+  sim.keyboard.Unplug();
+  sim.keyboard.SetStateDir(State());
+  sim.keyboard.Plug();
+  sim.Connect();
+  sim.link.macro_capacity = sim.keyboard.Memory().settings[11] * 128;
+  TakeDefaultMatrix(sim);
+  class NoTexts final : public TextSource {
+    std::u16string Text(std::u16string_view) const override { return u"M"; }
+  } texts;
+  KeyStore edit;
+  ASSERT_EQ(LoadWorkingProfile(WorkingProfile().u16string(), edit, sim.commands, texts),
+            WorkingProfileSource::kWorkingFile);
+  EXPECT_EQ(edit.Record(0, KeyIndexFromCode(0x1E)), (KeyRecord{uint16_t(KeyType::kKey), 0, 0x30, 0, 0}));
+  const int f1 = RecordNumber(0, KeyIndexFromCode(0x3B));
+  EXPECT_EQ(edit.RecordAt(f1).kind(), KeyType::kTextBlock);
+  EXPECT_EQ(edit.slots[f1].text, u"hello world");
+  r = Sim({"keys"}, "B");
+  EXPECT_EQ(r.out, "A: (key: B)\nF1: text block \"hello world\"\n");
+}
+
+TEST_F(CtlFixture, MacroOnG1IsWrittenByteForByteAsTheMacroEditorWrites) {
+  CtlRun r = Sim({"macro", "add", "Hello", "--cycles", "3", "h:down", "55", "h:up", "40001", "i"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  // Delays as the editor's delay cell takes them: 10 ms steps, at most 40000 ms, with a note.
+  EXPECT_NE(r.err.find("at most 40000"), std::string::npos) << r.err;
+  r = Sim({"keys", "set", "G1", "macro", "hello", "--cycles", "2"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+
+  // What Keyloom's editors leave in the edit store, applied by Apply.
+  testing::SimStack expected('B');
+  expected.keyboard.SetStateDir(Path("expected"));
+  expected.link.macro_capacity = expected.keyboard.Memory().settings[11] * 128;
+  TakeDefaultMatrix(expected);
+  KeyStores stores;
+  MacroRecord m;
+  SetMacroName(m, u"Hello");
+  m.macro_id = 1;
+  m.cycles = 3;
+  AddMacroEvent(m, {50, 0x23, kMacroStatePress});
+  AddMacroEvent(m, {40000, 0x23, kMacroStateRelease});
+  AddMacroEvent(m, {0, 0x17, kMacroStatePress});
+  AddMacroEvent(m, {0, 0x17, kMacroStateRelease});
+  stores.edit.macros.push_back(m);
+  stores.edit.SetRecord(0, kKeyIndexG1, KeyRecord{uint16_t(KeyType::kPlayMacro), 2, 1, 0, 0});
+  struct NoMessages : UserMessages {
+    void ShowMessage(std::u16string_view) override {}
+  } messages;
+  ASSERT_TRUE(ApplyToKeyboard(stores, expected.commands, messages, false));
+  const SimMemory want = expected.keyboard.Memory();
+  const auto got = Memory();
+  EXPECT_EQ(got.at("macros.bin"), Bytes(want.macros));
+  EXPECT_EQ(got.at("keymaps.bin"), Bytes(want.keymaps));
+  r = Sim({"macro", "show", "Hello"}, "B");
+  EXPECT_EQ(r.out, "name:   Hello\ncycles: 3\nevents: H:down 50 H:up 40000 I:down I:up\n");
+}
+
+TEST_F(CtlFixture, DeletingAMacroKeysPlayResetsThemAndRewritesEveryProfile) {
+  HidrawKeyboard machine;
+  const std::string root = machine.env();
+  ASSERT_EQ(Ctl({"macro", "add", "M", "a"}, {root}).exit, 0);
+  ASSERT_EQ(Ctl({"macro", "add", "N", "b"}, {root}).exit, 0);
+  CtlRun r = Ctl({"keys", "set", "q", "macro", "M", "--profile", "2"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  ASSERT_EQ(Ctl({"keys", "set", "w", "macro", "N"}, {root}).exit, 0);
+  const size_t before = CountFrames(machine.keyboard, Command::kWriteKeyMap);
+  ASSERT_EQ(Ctl({"keys", "set", "e", "b"}, {root}).exit, 0);
+  const size_t one_profile = CountFrames(machine.keyboard, Command::kWriteKeyMap) - before;
+  ASSERT_GT(one_profile, 0u);
+
+  r = Ctl({"macro", "delete", "M"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(CountFrames(machine.keyboard, Command::kWriteKeyMap) - before - one_profile, 3 * one_profile);
+  r = Ctl({"keys", "--profile", "2"}, {root});
+  EXPECT_EQ(r.out, "no keys are assigned in profile 2: every key does its default\n");
+  // W played the second macro, now the first: still N.
+  r = Ctl({"keys"}, {root});
+  EXPECT_NE(r.out.find("W: (macro: N)"), std::string::npos) << r.out;
+  r = Ctl({"macro", "list"}, {root});
+  EXPECT_EQ(r.out, "N (2 events, played 1 time)\n");
+}
+
+TEST_F(CtlFixture, ColourAllSendsEightFramesOfPerKeyColours) {
+  HidrawKeyboard machine;
+  const std::string root = machine.env();
+  const size_t before = CountFrames(machine.keyboard, Command::kWriteKeyColors);
+  CtlRun r = Ctl({"colour", "--all", "FF0000"}, {root});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  // The frames laid out by their offsets: every key button's LED is red.
+  Bytes table(512, 0);
+  size_t frames = 0;
+  const auto trace = machine.keyboard.Trace();
+  for (const CommandFrame& f : trace) {
+    if (f[frame::kCommand] != static_cast<uint8_t>(Command::kWriteKeyColors)) continue;
+    if (frames++ < before) continue;
+    const size_t offset = f[frame::kOffset] | (f[frame::kOffset + 1] << 8);
+    ASSERT_LE(offset + f[frame::kLength], table.size());
+    std::copy_n(f.begin() + frame::kData, f[frame::kLength], table.begin() + offset);
+  }
+  ASSERT_EQ(frames - before, 8u);
+  for (const KeyButton& b : kMainKeyButtons)
+    EXPECT_EQ(Bytes(table.begin() + b.led * 3, table.begin() + b.led * 3 + 3), (Bytes{0xFF, 0x00, 0x00}))
+        << "LED " << b.led;
+  // The user data file of profile 1 keeps the painting in its current user mode.
+  const auto ini = MakePlatformIniService();
+  UserDataStore user(*ini, (root_ / "data" / "Valdric RGB Mechanical Keyboard").u16string(), u"");
+  const int mode = user.ReadCurrentUserMode(0);
+  EXPECT_EQ(user.ReadKeyColour(0, mode, kMainKeyButtons[0].led), (KeyColour{0x0000FF, 0}));
+  EXPECT_EQ(user.ReadKeyColour(0, mode, kGKeyLed), (KeyColour{0x0000FF, 0}));
+}
+
+TEST_F(CtlFixture, ReportRateIsNumberedAsTheWindowsButtons) {
+  CtlRun r = Sim({"report-rate", "4"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Memory().at("params.bin").at(15), 3);
+  r = Sim({"report-rate", "--json"}, "B");
+  EXPECT_EQ(r.out, "{\"command\":\"report-rate\",\"ok\":true,\"profile\":1,\"report_rate\":4}\n");
+  r = Sim({"lighting", "set", "--report-rate", "1"}, "B");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Memory().at("params.bin").at(15), 0);
+}
+
+TEST_F(CtlFixture, BadNamesAndValuesGiveExit2NamingTheAcceptedValues) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{"keys", "set", "nokey", "b"}, "e.g. a, f5, left-ctrl, g1"},
+      {{"keys", "set", "a", "nokey"}, "FUNCTION is a key name, disabled, default"},
+      {{"keys", "set", "a", "media", "loud"}, "mute"},
+      {{"keys", "set", "a", "function", "12"}, "(or 1-11)"},
+      {{"keys", "set", "a", "mouse", "fourth"}, "left, right, middle, wheel-up, wheel-down"},
+      {{"keys", "set", "a", "macro", "none"}, "there are none"},
+      {{"keys", "set", "a", "macro", "none", "--cycles", "0"}, "1-255"},
+      {{"keys", "set", "a", "b", "--profile", "4"}, "1, 2 or 3"},
+      {{"macro", "add", "X", "a:sideways"}, "KEY:down, KEY:up or KEY"},
+      {{"macro", "add", "X", "50", "a"}, "must follow an event"},
+      {{"report-rate", "0"}, "1, 2, 3 or 4"},
+      {{"colour", "a", "red"}, "RRGGBB"},
+      {{"colour", "user-mode", "11"}, "1-10"},
+      {{"lighting", "set", "--report-rate", "0"}, "1-4"},
+  };
+  for (const Case& c : cases) {
+    const CtlRun r = Sim(c.args, "B");
+    std::string line;
+    for (const auto& a : c.args) line += a + " ";
+    EXPECT_EQ(r.exit, 2) << line << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << line << "\n" << r.err;
+  }
+  EXPECT_EQ(Memory().count("keymaps.bin"), 0u) << "nothing was written";
+}
+
+TEST_F(CtlFixture, EveryOutcomeIsOneJsonObjectWithAStableErrorCode) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+    int exit;
+    std::string error;
+  };
+  const std::string state = State().string();
+  WriteBytes(Path("plain"), Bytes{1});
+  const Case cases[] = {
+      {{"frob", "--json"}, {}, 2, "unknown_command"},
+      {{"--json", "--frob"}, {}, 2, "unknown_option"},
+      {{"keys", "--bogus", "--json"}, {"KEYLOOM_SIMULATE=B"}, 2, "usage"},
+      {{"info", "--json"}, {"KEYLOOM_SIMULATE=Z"}, 2, "bad_environment"},
+      {{"info", "--json", "--simulate", "A", "--sim-state", Path("plain").string()}, {}, 2, "bad_value"},
+      {{"import", Path("missing.fwc").string(), "--json"}, {}, 2, "file_missing"},
+      {{"info", "--json"}, {"KEYLOOM_HIDRAW_ROOT=" + Path("empty").string()}, 1, "no_keyboard"},
+      {{"macro", "show", "x", "--json"}, {"KEYLOOM_SIMULATE=B", "KEYLOOM_SIM_STATE=" + state}, 2, "no_such_macro"},
+  };
+  for (const Case& c : cases) {
+    const CtlRun r = Ctl(c.args, c.env);
+    EXPECT_EQ(r.exit, c.exit) << c.args[0] << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_NE(r.out.find("\"ok\":false,\"exit\":" + std::to_string(c.exit) + ",\"error\":\"" + c.error + "\""),
+              std::string::npos)
+        << r.out;
+  }
+  CtlRun r = Ctl({"--version"});
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_EQ(r.out.rfind("keyloomctl ", 0), 0u);
+  // Options after the command, and the missing file said in words.
+  r = Sim({"keys", "--json"}, "B");
+  EXPECT_EQ(r.out, "{\"command\":\"keys\",\"ok\":true,\"profile\":1,\"source\":\"keyboard\",\"keys\":[]}\n");
+  r = Ctl({"import", Path("missing.fwc").string()});
+  EXPECT_NE(r.err.find("missing.fwc does not exist"), std::string::npos) << r.err;
+}
+
+
+TEST_F(CtlFixture, AKeyboardThisUserMayNotOpenNamesItsNodeAndTheUdevRule) {
+  if (geteuid() == 0) GTEST_SKIP() << "root opens every node";
+  HidrawKeyboard machine;
+  for (SimInterface iface : {SimInterface::kBoot, SimInterface::kConsumer, SimInterface::kVendor})
+    ::chmod(machine.tree.NodeOf(iface).c_str(), 0);
+  const CtlRun r = Ctl({"info", "--json"}, {machine.env()});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("may not open it: install the udev rule"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(machine.tree.root().string()), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("\"error\":\"keyboard_not_openable\""), std::string::npos) << r.out;
+}
+
+// The words of one example line as a shell would split them: quotes group,
+// '#' starts a comment.
+std::vector<std::string> ShellWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false;
+  char quote = 0;
+  for (char c : line) {
+    if (quote) {
+      if (c == quote) quote = 0;
+      else word += c;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+      in_word = true;
+    } else if (c == '#' && !in_word) {
+      break;
+    } else if (c == ' ') {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
+TEST_F(CtlFixture, EveryExampleOfTheReadmeAndTheHelpPageWorksAsWritten) {
+  size_t examples = 0;
+  for (const char* doc : {"/README.md", "/docs/keyloomctl.md"}) {
+    std::istringstream text(ReadText(fs::path(KEYLOOM_SOURCE_DIR + std::string(doc))));
+    std::string line;
+    bool in_code = false;
+    while (std::getline(text, line)) {
+      // Shell blocks only: the synopsis block shows the grammar, not a command.
+      if (line.rfind("```", 0) == 0) in_code = !in_code && line == "```sh";
+      if (!in_code || line.rfind("keyloomctl ", 0) != 0) continue;
+      std::vector<std::string> words = ShellWords(line);
+      words.erase(words.begin());
+      // The README's own --sim-state folder is kept inside the temporary home.
+      for (std::string& w : words)
+        if (w == "/tmp/kb") w = Path("kb-readme").string();
+      const CtlRun r = Ctl(words, {"KEYLOOM_SIMULATE=B", "KEYLOOM_SIM_STATE=" + State().string()});
+      EXPECT_EQ(r.exit, 0) << doc << ": " << line << "\n" << r.err;
+      ++examples;
+    }
+  }
+  EXPECT_GT(examples, 0u) << "the examples were found";
 }
 
 }  // namespace

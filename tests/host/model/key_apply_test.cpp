@@ -313,4 +313,46 @@ TEST(ResetProfileKeys, ClearsTheShownKeysOfOneProfile) {
 }
 
 }  // namespace
+// The key editor's record, which keyloomctl builds through the same function.
+TEST(EditorKeyRecord, FollowsTheKeyEditorsRules) {
+  const uint16_t a = KeyIndexFromCode(0x1E);
+  const uint16_t g3 = kKeyIndexG1 + 2;
+  struct Case {
+    uint16_t key_index;
+    KeyType type;
+    uint32_t value;
+    uint16_t cycles;
+    KeyRecord want;
+  };
+  const Case cases[] = {
+      {a, KeyType::kKey, 0x30, 0, {uint16_t(KeyType::kKey), 0, 0x30, 0, 0}},
+      {a, KeyType::kKey, 0x1E, 0, {}},                                 // its own key: Default
+      {a, KeyType::kKey, 0, 0, {}},                                    // nothing captured
+      {a, KeyType::kKey, kCodeMouseLeft, 0, {uint16_t(KeyType::kKey), 0, kCodeMouseLeft, 0, 0}},
+      {g3, KeyType::kKey, 0x30, 0, {uint16_t(KeyType::kKey), 0x303, 0x30, 0, 0}},  // the G key keeps its id
+      {g3, KeyType::kPlayMacro, 7, 4, {uint16_t(KeyType::kPlayMacro), 4, 7, 0, 0}},
+      {a, KeyType::kMedia, 7, 9, {uint16_t(KeyType::kMedia), 0, 7, 0, 0}},
+      {g3, KeyType::kDisabled, 5, 0, {uint16_t(KeyType::kDisabled), 0x303, 0, 0, 0}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(EditorKeyRecord(c.key_index, c.type, c.value, c.cycles), c.want)
+        << "key " << c.key_index << " type " << int(c.type) << " value " << c.value;
+}
+
+TEST(AssignKey, EmptiesTheKeysStringAndSaysWhetherAnythingChanged) {
+  KeyStore edit;
+  const uint16_t a = KeyIndexFromCode(0x1E);
+  const int number = RecordNumber(1, a);
+  edit.SetRecordAt(number, KeyRecord{uint16_t(KeyType::kTextBlock), 0, 0, 0, 0});
+  ASSERT_TRUE(SetStringSlot(edit, number, u"hello"));
+  const KeyRecord b{uint16_t(KeyType::kKey), 0, 0x30, 0, 0};
+  EXPECT_TRUE(AssignKey(edit, 1, a, b));
+  EXPECT_EQ(edit.RecordAt(number), b);
+  EXPECT_TRUE(edit.slots[number].text.empty());
+  EXPECT_EQ(edit.text_size, 0u);
+  EXPECT_FALSE(AssignKey(edit, 1, a, b));
+  EXPECT_FALSE(AssignKey(edit, 4, a, b));
+  EXPECT_FALSE(AssignKey(edit, 0, kRecordsPerBlock, b));
+}
+
 }  // namespace keyloom
