@@ -217,8 +217,10 @@ class WaitingSink final : public PresenceSink {
   // The window thread's part: takes a waiting arrival within `ms`.
   void Serve(int ms) {
     std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return waiting_; });
-    if (waiting_) {
+    // An arrival already taken stays `waiting_` until the watcher runs
+    // again: it is not served twice.
+    cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return waiting_ && !taken_; });
+    if (waiting_ && !taken_) {
       taken_ = true;
       ++served;
       cv_.notify_all();
