@@ -15,30 +15,7 @@
 namespace keyloom {
 namespace {
 
-class NullView final : public CompositeView {
- public:
-  void SetVisible(int, bool) override {}
-  void SetEnabled(int, bool) override {}
-  void SetText(int, std::u16string_view) override {}
-  void SetChecked(int, bool) override {}
-  void SetSelectedLook(int, bool) override {}
-  void SetTooltip(int, std::u16string_view) override {}
-  void SetPagePictures(EditorPage, bool) override {}
-  void FillList(int, const std::vector<std::u16string>&) override {}
-  void SelectListItem(int, int) override {}
-  void ShowMacroList(const std::vector<std::u16string>&, int) override {}
-  void RenameMacroItem(int, std::u16string_view) override {}
-  void SetCyclesText(std::u16string_view, bool) override {}
-  void ShowEvents(int) override {}
-  void SetEventColumns(const std::vector<std::u16string>&) override {}
-  void SetHookMode(HookMode) override {}
-  void ShowMessage(std::u16string_view) override {}
-  void ShowText(std::u16string_view) override {}
-  bool AskYesNo(std::u16string_view) override { return true; }
-  void OpenOnScreenKeyboard() override {}
-  void OpenHelp() override {}
-  void EndDialog() override {}
-};
+class NullView final : public WindowlessCompositeView {};
 
 class Texts final : public TextSource {
  public:

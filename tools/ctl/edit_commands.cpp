@@ -23,30 +23,11 @@ namespace {
 // The macro page without a window: what it would show in a message box goes
 // to the error stream as a note; a question is answered yes, as the command
 // line already said what to do.
-class HeadlessEditorView final : public CompositeView {
+class HeadlessEditorView final : public WindowlessCompositeView {
  public:
   explicit HeadlessEditorView(Context& ctx, const TextSource& texts) : ctx_(ctx), texts_(texts) {}
-  void SetVisible(int, bool) override {}
-  void SetEnabled(int, bool) override {}
-  void SetText(int, std::u16string_view) override {}
-  void SetChecked(int, bool) override {}
-  void SetSelectedLook(int, bool) override {}
-  void SetTooltip(int, std::u16string_view) override {}
-  void SetPagePictures(EditorPage, bool) override {}
-  void FillList(int, const std::vector<std::u16string>&) override {}
-  void SelectListItem(int, int) override {}
-  void ShowMacroList(const std::vector<std::u16string>&, int) override {}
-  void RenameMacroItem(int, std::u16string_view) override {}
-  void SetCyclesText(std::u16string_view, bool) override {}
-  void ShowEvents(int) override {}
-  void SetEventColumns(const std::vector<std::u16string>&) override {}
-  void SetHookMode(HookMode) override {}
   void ShowMessage(std::u16string_view key) override { ShowText(texts_.Text(key)); }
   void ShowText(std::u16string_view text) override { ctx_.err << "keyloomctl: note: " << Utf16ToUtf8(text) << "\n"; }
-  bool AskYesNo(std::u16string_view) override { return true; }
-  void OpenOnScreenKeyboard() override {}
-  void OpenHelp() override {}
-  void EndDialog() override {}
 
  private:
   Context& ctx_;

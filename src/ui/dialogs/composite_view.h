@@ -60,4 +60,33 @@ class CompositeView {
   virtual void EndDialog() = 0;
 };
 
+
+// The editor's logic without a window (the command line, benchmarks):
+// nothing is shown, messages go nowhere unless a subclass says where, and a
+// question is answered yes, since the caller already said what to do.
+class WindowlessCompositeView : public CompositeView {
+ public:
+  void SetVisible(int, bool) override {}
+  void SetEnabled(int, bool) override {}
+  void SetText(int, std::u16string_view) override {}
+  void SetChecked(int, bool) override {}
+  void SetSelectedLook(int, bool) override {}
+  void SetTooltip(int, std::u16string_view) override {}
+  void SetPagePictures(EditorPage, bool) override {}
+  void FillList(int, const std::vector<std::u16string>&) override {}
+  void SelectListItem(int, int) override {}
+  void ShowMacroList(const std::vector<std::u16string>&, int) override {}
+  void RenameMacroItem(int, std::u16string_view) override {}
+  void SetCyclesText(std::u16string_view, bool) override {}
+  void ShowEvents(int) override {}
+  void SetEventColumns(const std::vector<std::u16string>&) override {}
+  void SetHookMode(HookMode) override {}
+  void ShowMessage(std::u16string_view) override {}
+  void ShowText(std::u16string_view) override {}
+  bool AskYesNo(std::u16string_view) override { return true; }
+  void OpenOnScreenKeyboard() override {}
+  void OpenHelp() override {}
+  void EndDialog() override {}
+};
+
 }  // namespace keyloom
