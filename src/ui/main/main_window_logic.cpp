@@ -399,14 +399,21 @@ void MainWindowLogic::AfterWriting() {
   if (std::exchange(quit_requested_, false)) Quit();
 }
 
-void MainWindowLogic::Import() {
+// The file dialog of Import (open) and Export (save, asking before it
+// overwrites a file).
+static FileDialogRequest ProfileFileRequest(bool save) {
   FileDialogRequest request;
-  request.save = false;
+  request.save = save;
   request.default_extension = kProfileFileExtension;
   request.filter = kProfileFileFilter;
   request.initial_name = u"*.fwc";
   request.hide_read_only = true;
-  const auto path = files_.Choose(request);
+  request.ask_before_overwrite = save;
+  return request;
+}
+
+void MainWindowLogic::Import() {
+  const auto path = files_.Choose(ProfileFileRequest(false));
   if (!path) return;  // cancelled: nothing to report
 
   CollectedMessages messages;
@@ -428,14 +435,7 @@ void MainWindowLogic::Import() {
 }
 
 void MainWindowLogic::Export() {
-  FileDialogRequest request;
-  request.save = true;
-  request.default_extension = kProfileFileExtension;
-  request.filter = kProfileFileFilter;
-  request.initial_name = u"*.fwc";
-  request.hide_read_only = true;
-  request.ask_before_overwrite = true;
-  const auto path = files_.Choose(request);
+  const auto path = files_.Choose(ProfileFileRequest(true));
   if (!path) return;
   if (!ExportProfileFile(*path, model_.stores.edit)) view_.ShowMessage(u"MAIN_PROMPT_EXPORT");
 }
