@@ -58,7 +58,8 @@ void FillEdit(KeyStore& edit) {
 }
 
 // floor_ms: 2 ms for each frame sent. keyboard_ms: what the keyboard's clock
-// advanced (its report latency and any wait for a reply on that clock).
+// advanced (its report latency, and the program's own pause after an
+// exchange, which runs on the same clock).
 // ratio: (keyboard_ms + the wall time the program took) / floor_ms; 1 is the
 // floor itself. The CPU column is the program's own time.
 void RunApply(benchmark::State& state, bool all_profiles) {
