@@ -300,6 +300,22 @@ namespace {
 
 bool IsModel(const std::u16string& m) { return m == u"A" || m == u"B" || m == u"a" || m == u"b"; }
 
+// Where the command word stands among what is left once the program's own
+// options are taken out. A command's options may come before its word, and
+// every one of them takes a value ("--profile 1 keys"). When that reading
+// finds no command, the first word that names one before a "--" is taken
+// ("--bogus keys": the keys command then names --bogus as unknown). With no
+// command at all, the first word is reported.
+size_t CommandWordAt(const std::vector<std::string>& rest) {
+  auto is_option = [](const std::string& a) { return a.size() > 2 && a.compare(0, 2, "--") == 0; };
+  size_t at = 0;
+  while (at < rest.size() && is_option(rest[at])) at += rest[at].find('=') == std::string::npos ? 2 : 1;
+  if (at < rest.size() && FindCommand(rest[at])) return at;
+  const auto options_end = std::find(rest.begin(), rest.end(), "--");
+  const auto named = std::find_if(rest.begin(), options_end, [](const std::string& a) { return FindCommand(a); });
+  return named == options_end ? 0 : static_cast<size_t>(named - rest.begin());
+}
+
 }  // namespace
 
 int Run(std::span<const std::string> args, const Environment& env, std::ostream& out, std::ostream& err) {
@@ -394,15 +410,19 @@ int Run(std::span<const std::string> args, const Environment& env, std::ostream&
     if (!ctx.json) err << kProgramHelp;
     return ctx.Fail(kExitUsage, "no command given (see keyloomctl --help)", "usage");
   }
-  const CommandEntry* command = FindCommand(rest[0]);
+  const size_t at = CommandWordAt(rest);
+  const CommandEntry* command = FindCommand(rest[at]);
   if (!command) {
-    const std::string& word = rest[0];
+    const std::string& word = rest[at];
     if (word.size() > 1 && word[0] == '-') return ctx.Fail(kExitUsage, "unknown option " + word, "unknown_option");
     return ctx.Fail(kExitUsage, "unknown command " + word + " (the commands: " + CommandNames() + ")",
                     "unknown_command");
   }
   ctx.command = std::string(command->name);
-  const std::span<const std::string> command_args = std::span(rest).subspan(1);
+  // The command's options given before its word go first; they are
+  // options, so their place among the words after it does not matter.
+  rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(at));
+  const std::span<const std::string> command_args = rest;
   if (std::any_of(command_args.begin(), std::find(command_args.begin(), command_args.end(), "--"),
                   [](const std::string& a) { return IsHelp(a); })) {
     if (!ctx.json) out << command->help;

@@ -8,6 +8,25 @@
 
 namespace keyloom {
 
+namespace {
+
+// A window that hides or minimises under the pointer gets no mouse move
+// that would end a control's wait for the mouse to leave, and Wine keeps
+// polling for that leave while the window is hidden. End the wait and tell
+// the control the mouse has left, so it shows its normal look and asks
+// again when the pointer next comes.
+void EndMouseTrackingWithin(HWND window) {
+  TRACKMOUSEEVENT tracked{sizeof(tracked), TME_QUERY, nullptr, 0};
+  if (!TrackMouseEvent(&tracked) || !tracked.hwndTrack || !(tracked.dwFlags & TME_LEAVE)) return;
+  if (tracked.hwndTrack != window && !IsChild(window, tracked.hwndTrack)) return;
+  TRACKMOUSEEVENT cancel{sizeof(cancel), TME_CANCEL | (tracked.dwFlags & (TME_HOVER | TME_LEAVE)), tracked.hwndTrack,
+                         0};
+  TrackMouseEvent(&cancel);
+  PostMessageW(tracked.hwndTrack, WM_MOUSELEAVE, 0, 0);
+}
+
+}  // namespace
+
 std::u16string CIniFile::ReadString(std::u16string_view section, std::u16string_view key,
                                     std::u16string_view default_value) const {
   std::u16string value = ini_.GetString(path_, section, key, u"", kSkinScreenCapacity);
@@ -90,6 +109,12 @@ bool CBaseDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&
       PaintBackground(reinterpret_cast<HDC>(wparam));
       result = 0;
       return true;
+    case WM_SHOWWINDOW:
+      if (!wparam) EndMouseTrackingWithin(hwnd());
+      return false;
+    case WM_SIZE:
+      if (wparam == SIZE_MINIMIZED) EndMouseTrackingWithin(hwnd());
+      return false;
     case WM_LBUTTONDOWN:
       // A press on the background moves the window, as a press on a caption
       // would; presses on controls go to the controls.

@@ -115,6 +115,10 @@ class WindowDc {
   explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {
     if (dc_) ++gdi_detail::GdiCounter();
   }
+  // GetDCEx with `flags` (DCX_*).
+  WindowDc(HWND window, DWORD flags) : window_(window), dc_(GetDCEx(window, nullptr, flags)) {
+    if (dc_) ++gdi_detail::GdiCounter();
+  }
   ~WindowDc() {
     if (dc_) {
       ReleaseDC(window_, dc_);

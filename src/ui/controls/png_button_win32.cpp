@@ -60,10 +60,30 @@ void CPngButton::SetSelected(bool selected, bool redraw) {
 
 void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on, bool redraw) {
   frame_ = MakeColourFrame(colour, strength, on);
-  if (redraw) {
-    Redraw();
-  } else if (hwnd_) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
+  if (redraw) Redraw();
+}
+
+void DrawButtonsTogether(HWND parent, std::span<CPngButton* const> buttons) {
+  if (buttons.empty()) return;
+  // The parent's context without its children clipped: each button is drawn
+  // in its own place, clipped to its own rectangle, as its own paint would
+  // draw it.
+  WindowDc dc(parent, DCX_CACHE | DCX_CLIPSIBLINGS);
+  if (!dc.get()) return;
+  for (CPngButton* button : buttons) {
+    HWND window = button->hwnd();
+    if (!window || !IsWindowVisible(window)) continue;
+    RECT place{};
+    GetWindowRect(window, &place);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&place), 2);
+    // Clip and origin are set and taken back by hand: restoring a saved
+    // state also selects the font again, which costs a look-up of the X
+    // resources under Wine.
+    IntersectClipRect(dc.get(), place.left, place.top, place.right, place.bottom);
+    SetViewportOrgEx(dc.get(), place.left, place.top, nullptr);
+    button->Draw(dc.get());
+    SetViewportOrgEx(dc.get(), 0, 0, nullptr);
+    SelectClipRgn(dc.get(), nullptr);
   }
 }
 
@@ -183,6 +203,12 @@ void CPngButton::SetTooltipText(HINSTANCE resources, UINT string_id, bool activa
 
 void CPngButton::OnHover() {
   mouse_over_ = true;
+  // The hover was asked for after 1 ms, and Wine keeps checking for the
+  // leave at that interval (about 100 times a second) for as long as the
+  // pointer rests on the button. From now on only the leave is wanted: ask
+  // for it alone, which the system checks at its own hover time.
+  TRACKMOUSEEVENT leave{sizeof(leave), TME_LEAVE, hwnd_, HOVER_DEFAULT};
+  TrackMouseEvent(&leave);
   Redraw();
   // A fresh tooltip, so it shows for this button even after another
   // button's tooltip was shown.

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,8 @@ class CPngButton {
   void SetOrigin(int x, int y, bool redraw);
   void Place(int x, int y, const StateSurfaces& surfaces, bool redraw);
   void SetSelected(bool selected, bool redraw);
-  // `redraw` false: the button is only marked for painting with the next paints.
+  // `redraw` false: the frame is only stored, and the caller draws the button
+  // (DrawButtonsTogether).
   void SetColourFrame(uint32_t colour, int strength, bool on, bool redraw = true);
   void SetCaptionStyle(bool show, int size_points, std::u16string_view face, uint32_t normal, uint32_t over,
                        uint32_t pressed, uint32_t disabled, uint32_t selected, uint32_t format);
@@ -80,5 +82,10 @@ class CPngButton {
   HWND tooltip_ = nullptr;
   bool tool_added_ = false;
 };
+
+// Draws `buttons`, children of `parent`, through one device context of the
+// parent instead of one paint each: for many buttons that change at once.
+// A button that is hidden is left alone.
+void DrawButtonsTogether(HWND parent, std::span<CPngButton* const> buttons);
 
 }  // namespace keyloom

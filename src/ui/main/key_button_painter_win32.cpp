@@ -5,17 +5,22 @@ namespace keyloom {
 namespace {
 // The frame's strength is stored by the button but does not change the drawing.
 constexpr int kFrameStrength = 50;
-// The buttons a preview tick changes are painted together in the window's
-// next paints, not one by one while the tick runs.
-constexpr bool kPaintAtOnce = false;
 }  // namespace
 
-void CKeyButtonPainter::ShowKeyColour(uint16_t control_id, Colour colour) {
-  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(colour, kFrameStrength, true, kPaintAtOnce);
+void CKeyButtonPainter::SetFrame(uint16_t control_id, Colour colour, bool on) {
+  CPngButton* button = button_of_(control_id);
+  if (!button) return;
+  button->SetColourFrame(colour, kFrameStrength, on, false);
+  changed_.push_back(button);
 }
 
-void CKeyButtonPainter::ClearKeyColour(uint16_t control_id) {
-  if (CPngButton* button = button_of_(control_id)) button->SetColourFrame(0, kFrameStrength, false, kPaintAtOnce);
+void CKeyButtonPainter::ShowKeyColour(uint16_t control_id, Colour colour) { SetFrame(control_id, colour, true); }
+
+void CKeyButtonPainter::ClearKeyColour(uint16_t control_id) { SetFrame(control_id, 0, false); }
+
+void CKeyButtonPainter::EndOfChanges() {
+  if (HWND window = window_()) DrawButtonsTogether(window, changed_);
+  changed_.clear();
 }
 
 void CKeyButtonPainter::ClearSelectedLooks() {

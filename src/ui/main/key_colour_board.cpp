@@ -20,12 +20,15 @@ void KeyColourBoard::Set(int slot, int32_t value) {
 
 void KeyColourBoard::ClearAll() {
   for (int slot = 0; slot < kKeyButtonSlots; ++slot) Set(slot, kFrameNone);
+  painter_.EndOfChanges();
   painter_.ClearSelectedLooks();
 }
 
 void KeyColourBoard::Show(uint16_t control_id, Colour colour) {
   const int slot = KeyButtonSlot(control_id);
-  if (slot >= 0) Set(slot, static_cast<int32_t>(colour & 0xFFFFFF));
+  if (slot < 0) return;
+  Set(slot, static_cast<int32_t>(colour & 0xFFFFFF));
+  painter_.EndOfChanges();
 }
 
 void KeyColourBoard::ShowPerKeyColours(const LightingModel& lighting) {
@@ -42,10 +45,12 @@ void KeyColourBoard::ShowPerKeyColours(const LightingModel& lighting) {
     }
     Set(slot, colour_of(led));
   }
+  painter_.EndOfChanges();
 }
 
 void KeyColourBoard::Apply(const KeyFrame& frame) {
   for (int slot = 0; slot < kKeyButtonSlots; ++slot) Set(slot, frame[slot]);
+  painter_.EndOfChanges();
 }
 
 }  // namespace keyloom

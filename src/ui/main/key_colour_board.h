@@ -24,6 +24,9 @@ class KeyButtonPainter {
   virtual void ClearKeyColour(uint16_t control_id) = 0;
   // Clearing the colours also takes away the selected look (assigned keys).
   virtual void ClearSelectedLooks() = 0;
+  // The colours changed since the last call are all given: a painter that
+  // gathers changes draws them now.
+  virtual void EndOfChanges() {}
 };
 
 // One value per key-button slot (KeyButtonSlot: main keys, G keys, Fn).

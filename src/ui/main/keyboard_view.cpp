@@ -62,30 +62,6 @@ void KeyboardView::RefreshKey(int profile, uint16_t key_index) {
   }
 }
 
-void KeyboardView::ClearColours() {
-  auto clear = [this](int id) {
-    controls_.SetColourFrame(id, 0, false);
-    controls_.SetSelected(id, false);
-  };
-  for (const KeyButton& b : kMainKeyButtons) clear(b.control_id);
-  for (uint16_t id : kGKeyButtonIds) clear(id);
-  clear(kFnButtonId);
-}
-
-void KeyboardView::ShowColour(int control_id, Colour colour) { controls_.SetColourFrame(control_id, colour, true); }
-
-void KeyboardView::ShowPerKeyColours() {
-  const LightingModel& lighting = model_.lighting;
-  const int profile = lighting.state.lighting_profile;
-  if (!IsValidLightingProfile(profile)) return;
-  auto colour_of = [&](int led) {
-    return ColourFromBytes(lighting.key_colours.data() + profile * kKeyColourBlockSize + led * 3);
-  };
-  for (const KeyButton& b : kMainKeyButtons) ShowColour(b.control_id, colour_of(b.led));
-  for (uint16_t id : kGKeyButtonIds) ShowColour(id, colour_of(kGKeyLed));
-  ShowColour(kFnButtonId, colour_of(kFnLed));
-}
-
 bool KeyboardView::OnClick(int control_id) {
   const int led = LedOfControl(static_cast<uint16_t>(control_id));
   if (led < 0) return false;

@@ -41,12 +41,6 @@ class KeyboardView {
   void RefreshKey(int profile, uint16_t key_index);
   // Only the tooltips, from the edit store.
   void RefreshTips() { ShowAllAssignments(false); }
-  // Colour frames off and selected looks cleared on every main key, G key and Fn.
-  void ClearColours();
-  void ShowColour(int control_id, Colour colour);
-  // Every key button in the colour of its LED in the lighting profile's
-  // per-key colour table (G keys LED 125, Fn LED 91).
-  void ShowPerKeyColours();
 
   // A click on a key button (main key, G key, Fn, D1..D6): paints with the
   // lighting view on; otherwise opens the key editor for a main or G key

@@ -485,10 +485,6 @@ void CKeyloomDlg::SetCaption(int id, std::u16string_view text) {
   }
 }
 
-void CKeyloomDlg::SetColourFrame(int id, Colour colour, bool on) {
-  if (CPngButton* b = button(id)) b->SetColourFrame(colour, 50, on);
-}
-
 void CKeyloomDlg::SetVisible(int id, bool visible) {
   if (HWND control = GetDlgItem(hwnd(), id)) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
 }

@@ -164,7 +164,6 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
   void SetSelected(int id, bool selected) override;
   void SetTooltip(int id, std::u16string_view text) override;
   void SetCaption(int id, std::u16string_view text) override;
-  void SetColourFrame(int id, Colour colour, bool on) override;
   void SetVisible(int id, bool visible) override;
   void Redraw(int id) override;
   // MainPrompts

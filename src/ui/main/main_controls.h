@@ -17,8 +17,6 @@ class MainControls {
   virtual void SetSelected(int id, bool selected) = 0;
   virtual void SetTooltip(int id, std::u16string_view text) = 0;
   virtual void SetCaption(int id, std::u16string_view text) = 0;
-  // A 2-pixel frame in `colour` instead of the face, or the face again.
-  virtual void SetColourFrame(int id, Colour colour, bool on) = 0;
   virtual void SetVisible(int id, bool visible) = 0;
   virtual void Redraw(int id) = 0;
 };

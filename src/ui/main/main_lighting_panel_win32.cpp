@@ -30,7 +30,7 @@ LightingPanelWindowContext WindowSide(CKeyloomDlg& window, ColourDialog& colour_
 CMainLightingPanel::CMainLightingPanel(CKeyloomDlg& window, LightingViewFile& view_setting,
                                        ColourDialog* colour_dialog)
     : window_(window),
-      painter_([&window](uint16_t id) { return window.button(id); }),
+      painter_([&window] { return window.hwnd(); }, [&window](uint16_t id) { return window.button(id); }),
       keys_(painter_),
       preview_(keys_, GetTickCount()),
       // The window's logic is not built yet while the window makes its

@@ -520,6 +520,9 @@ TEST_F(CtlFixture, UsageErrorsGiveExit2) {
       {"dump", "keymap"},
       {"dump", "everything"},
       {"keys", "--profile", "9"},
+      {"--profile", "9", "keys"},
+      {"--bogus", "keys"},
+      {"--profile", "1"},
       {"import"},
       {"import", "/nonexistent/file.fwc"},
   };
@@ -1025,9 +1028,16 @@ TEST_F(CtlFixture, EveryOutcomeIsOneJsonObjectWithAStableErrorCode) {
   CtlRun r = Ctl({"--version"});
   EXPECT_EQ(r.exit, 0);
   EXPECT_EQ(r.out.rfind("keyloomctl ", 0), 0u);
-  // Options after the command, and the missing file said in words.
+  // Options after the command, the command's own options before it, and
+  // the missing file said in words.
   r = Sim({"keys", "--json"}, "B");
   EXPECT_EQ(r.out, "{\"command\":\"keys\",\"ok\":true,\"profile\":1,\"source\":\"keyboard\",\"keys\":[]}\n");
+  for (const std::vector<std::string>& before : {std::vector<std::string>{"--profile", "2", "keys", "--json"},
+                                                 std::vector<std::string>{"--profile=2", "--json", "keys"}}) {
+    r = Sim(before, "B");
+    EXPECT_EQ(r.out, "{\"command\":\"keys\",\"ok\":true,\"profile\":2,\"source\":\"keyboard\",\"keys\":[]}\n")
+        << before[0] << "\n" << r.err;
+  }
   r = Ctl({"import", Path("missing.fwc").string()});
   EXPECT_NE(r.err.find("missing.fwc does not exist"), std::string::npos) << r.err;
 }

@@ -9,7 +9,7 @@ using testing::Assigned;
 using testing::MainWorld;
 using Calls = std::vector<std::string>;
 
-constexpr int kA = 1058, kRightWin = 1087, kPageUp = 1096, kF1 = 1010, kD1 = 1016;
+constexpr int kA = 1058, kRightWin = 1087, kF1 = 1010, kD1 = 1016;
 
 struct KeyboardView_ : ::testing::Test {
   KeyboardView_() {
@@ -80,18 +80,6 @@ TEST_F(KeyboardView_, WithTheLightingViewOnAClickPaintsItsLed) {
   for (int id : {kA, int(kGKeyButtonIds[0]), int(kFnButtonId), kD1, kRightWin}) EXPECT_TRUE(w.logic.OnCommand(id));
   EXPECT_EQ(w.panel.calls, (Calls{"paint 1058 53", "paint 1000 125", "paint 1174 91", "paint 1016 0", "paint 1087 112"}));
   EXPECT_TRUE(w.editor.calls.empty());
-}
-
-TEST_F(KeyboardView_, PerKeyColoursShowEveryKeysLedAndRightWinSharesPageUpsLed) {
-  w.lighting.state.lighting_profile = 1;
-  const uint8_t orange[3] = {0xFF, 0x80, 0x00};
-  std::copy(orange, orange + 3, w.lighting.key_colours.begin() + 512 + 112 * 3);
-  view().ShowPerKeyColours();
-  EXPECT_TRUE(w.view.controls[kRightWin].frame_on);
-  EXPECT_EQ(w.view.controls[kRightWin].frame, 0x0080FFu);
-  EXPECT_EQ(w.view.controls[kPageUp].frame, 0x0080FFu);
-  view().ClearColours();
-  EXPECT_FALSE(w.view.controls[kPageUp].frame_on);
 }
 
 TEST_F(KeyboardView_, FlipTradesF1ToF4ForTheExtraKeys) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -226,6 +227,28 @@ TEST(LightingPreview, RepaintsOnlyButtonsWhoseColourChanged) {
   per_key.Ticks(3);
   EXPECT_TRUE(per_key.painter.repaints.empty());
   EXPECT_EQ(per_key.at(1058), kRed);
+}
+
+TEST(KeyColourBoard, PerKeyColoursShowEachKeysLedAndEveryChangeIsEndedForThePainter) {
+  RecordingPainter painter;
+  KeyColourBoard board{painter};
+  LightingModel lighting;
+  lighting.state.lighting_profile = 1;
+  const uint8_t orange[3] = {0xFF, 0x80, 0x00};
+  std::copy(orange, orange + 3, lighting.key_colours.begin() + kKeyColourBlockSize + 112 * 3);
+  board.ShowPerKeyColours(lighting);
+  // Right Win (1087) shares LED 112 with Page Up (1096).
+  EXPECT_EQ(painter.at(1087), 0x0080FFu);
+  EXPECT_EQ(painter.at(1096), 0x0080FFu);
+  EXPECT_EQ(painter.at(1058), 0u);
+  // A painter that gathers changes is told once per operation that they are all given.
+  EXPECT_EQ(painter.change_ends, 1);
+  board.Show(1058, kRed);
+  EXPECT_EQ(painter.change_ends, 2);
+  board.ClearAll();
+  EXPECT_EQ(painter.change_ends, 3);
+  EXPECT_FALSE(painter.at(1096));
+  EXPECT_EQ(painter.selection_clears, 1);
 }
 
 TEST(LightingPreview, DoesNothingWhileTheViewIsOffOrTheWindowHidden) {

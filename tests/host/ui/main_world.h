@@ -45,8 +45,6 @@ struct ControlState {
   bool enabled = true;
   bool selected = false;
   bool visible = true;
-  bool frame_on = false;
-  Colour frame = 0;
   std::u16string tooltip;
   std::u16string caption;
 };
@@ -58,10 +56,6 @@ class RecordingView final : public MainWindowView {
   void SetSelected(int id, bool selected) override { controls[id].selected = selected; }
   void SetTooltip(int id, std::u16string_view text) override { controls[id].tooltip = text; }
   void SetCaption(int id, std::u16string_view text) override { controls[id].caption = text; }
-  void SetColourFrame(int id, Colour colour, bool on) override {
-    controls[id].frame = colour;
-    controls[id].frame_on = on;
-  }
   void SetVisible(int id, bool visible) override { controls[id].visible = visible; }
   void Redraw(int) override {}
   // Prompts: questions take the next answer (No when none is left).

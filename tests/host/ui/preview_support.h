@@ -26,6 +26,7 @@ class RecordingPainter final : public KeyButtonPainter {
   void ClearSelectedLooks() override {
     ++selection_clears;
   }
+  void EndOfChanges() override { ++change_ends; }
 
   std::optional<Colour> at(uint16_t id) const {
     auto it = shown.find(id);
@@ -35,6 +36,7 @@ class RecordingPainter final : public KeyButtonPainter {
   std::map<uint16_t, Colour> shown;
   std::vector<uint16_t> repaints;
   int selection_clears = 0;
+  int change_ends = 0;
   std::function<void()> during_paint;
 };
 

@@ -112,6 +112,39 @@ TEST(PngButton, ColourFrameIsATwoPixelOutlineInsetByOneUntilSwitchedOff) {
   EXPECT_EQ(f.button.colour_frame().strength, 100);
 }
 
+TEST(PngButton, ButtonsDrawnTogetherShowWhatTheirOwnPaintsShow) {
+  ButtonFixture f(10, 20, 30, 40);
+  HWND second = f.window.AddButton(8, 60, 20, 30, 40);
+  HWND hidden = f.window.AddButton(9, 100, 20, 30, 40);
+  CPngButton b2, b3;
+  b2.Attach(second);
+  b2.Place(60, 20, f.surfaces.get(), true);
+  b3.Attach(hidden);
+  b3.Place(100, 20, f.surfaces.get(), true);
+  ShowWindow(hidden, SW_HIDE);
+  ASSERT_TRUE(PumpUntil([&] { return testing::ScreenPixel(second, 1, 20) == RGB(60, 39, 10); }, 2000));
+
+  // Only stored: nothing is drawn until the buttons are drawn together.
+  f.button.SetColourFrame(RGB(255, 0, 0), 50, true, false);
+  b2.SetColourFrame(RGB(0, 255, 0), 50, true, false);
+  b3.SetColourFrame(RGB(0, 0, 255), 50, true, false);
+  testing::PumpPending();
+  EXPECT_EQ(testing::ScreenPixel(f.hwnd, 1, 20), RGB(10, 39, 10));
+  const COLORREF between = testing::ScreenPixel(f.window.hwnd(), 45, 40);
+  CPngButton* buttons[] = {&f.button, &b2, &b3};
+  DrawButtonsTogether(f.window.hwnd(), buttons);
+  for (auto [button, frame] : {std::pair{f.hwnd, RGB(255, 0, 0)}, std::pair{second, RGB(0, 255, 0)}}) {
+    EXPECT_EQ(testing::ScreenPixel(button, 1, 20), frame);
+    EXPECT_EQ(testing::ScreenPixel(button, 28, 20), frame);
+    // The same pixels as the button's own paint, and nothing outside it.
+    EXPECT_EQ(testing::ScreenPixel(button, 15, 20), Rendering(button).at(15, 20));
+  }
+  EXPECT_EQ(testing::ScreenPixel(f.window.hwnd(), 45, 40), between);
+  // The hidden button was left alone; its own paint shows the frame once it is shown.
+  ShowWindow(hidden, SW_SHOW);
+  EXPECT_TRUE(PumpUntil([&] { return testing::ScreenPixel(hidden, 1, 20) == RGB(0, 0, 255); }, 2000));
+}
+
 TEST(PngButton, CaptionUsesTheColourOfTheLook) {
   TestWindow window(200, 100);
   HWND hwnd = window.AddButton(3, 0, 0, 120, 40, L"XXXXXXXXXXXX");
