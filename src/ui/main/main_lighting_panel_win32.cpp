@@ -90,7 +90,7 @@ LRESULT CALLBACK CMainLightingPanel::WindowProc(HWND window, UINT message, WPARA
   const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
   // Whatever turned the lighting view on (a click, the keyboard's arrival,
   // a language change) or restored the window came as one of its messages.
-  if (self->timer_stopped_ && message != WM_DESTROY) self->RestartPreviewTimer(false);
+  if (message != WM_DESTROY && self->timer_stopped_) self->RestartPreviewTimer(false);
   return result;
 }
 
