@@ -3,7 +3,8 @@
 # (default 30) with the main window shown, then as long hidden, then
 # minimised. Keyloom runs on the simulated keyboard B with effect 13 (the
 # reaction effect, the busiest preview step; KEYLOOM_CPU_MODE chooses
-# another) and the lighting view on.
+# another) and the lighting view on (KEYLOOM_CPU_VIEW=off: off, the window as
+# most users leave it).
 # `./dev bench` runs it after the Windows build; it prints the share of one
 # core and saves a screenshot of the shown window in build/bench-cpu/.
 #   bench/keyloom_cpu.sh [SECONDS]
@@ -90,6 +91,8 @@ restore() {
   if [ -f "$WORK/wskb.ini.saved" ]; then cp "$WORK/wskb.ini.saved" "$setting"; else rm -f "$setting"; fi
 }
 trap restore EXIT
-printf '[KEYCOLOR]\r\nDengCheck=1\r\n' >"$setting"
+view=1
+[ "${KEYLOOM_CPU_VIEW:-on}" = off ] && view=0
+printf '[KEYCOLOR]\r\nDengCheck=%d\r\n' "$view" >"$setting"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" __measure "$secs"
