@@ -27,6 +27,7 @@ ButtonLook SelectButtonLook(const ButtonState& state);
 // skin rectangle's x,y are one-based, the picture's pixels zero-based.
 struct FaceSource {
   int x = 0, y = 0;
+  bool operator==(const FaceSource&) const = default;
 };
 inline FaceSource FaceSourceFor(int origin_x, int origin_y) { return {origin_x - 1, origin_y - 1}; }
 

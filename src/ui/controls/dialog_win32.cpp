@@ -13,6 +13,7 @@ Win32Dialog::Win32Dialog(HINSTANCE resources, int template_id, HWND parent)
 
 Win32Dialog::~Win32Dialog() {
   if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     RemovePropW(hwnd_, kDialogProperty);
     DestroyWindow(hwnd_);
   }
@@ -55,6 +56,13 @@ INT_PTR Win32Dialog::DoModal() {
       break;
     }
     if (got == -1) break;
+    if (msg.message == WM_TIMER) {
+      // A timer needs neither a dialog's own translation nor dialog
+      // navigation, and every window looked up on the way costs a request
+      // to the window server under Wine: at 20 ticks a second it shows.
+      DispatchMessageW(&msg);
+      continue;
+    }
     if (PreTranslateChain(msg)) continue;
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (top && FromHandle(top) && IsDialogMessageW(top, &msg)) continue;
@@ -88,15 +96,20 @@ bool Win32Dialog::PreTranslateChain(MSG& msg) {
 }
 
 INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  Win32Dialog* self = FromHandle(window);
+  // Only our dialogs run this procedure: the object is in the dialog's own
+  // long, which is read without a request to the window server. The
+  // property is for FromHandle, which is asked about any window.
+  auto* self = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (message == WM_INITDIALOG) {
     self = reinterpret_cast<Win32Dialog*>(lparam);
     self->hwnd_ = window;
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     SetPropW(window, kDialogProperty, self);
   }
   if (!self) return FALSE;
   const INT_PTR handled = self->Route(message, wparam, lparam);
   if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, DWLP_USER, 0);
     RemovePropW(window, kDialogProperty);
     self->hwnd_ = nullptr;
     self->ended_ = true;

@@ -31,6 +31,10 @@ void PlaceSkinButtonWithOrigin(CPngButton& button, const IniService& ini, const 
                                const SkinSurface* picture) {
   const SkinButtonPlacement plan = PlanSkinButtonWithOrigin(ReadSkinRect(ini, layout_file, section, key),
                                                             ReadSkinRect(ini, layout_file, origin_section, origin_key));
+  PlaceSkinButtonByPlan(button, plan, picture);
+}
+
+void PlaceSkinButtonByPlan(CPngButton& button, const SkinButtonPlacement& plan, const SkinSurface* picture) {
   Apply(button, plan, {picture, picture, picture, picture, picture});
 }
 

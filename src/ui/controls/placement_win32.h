@@ -12,6 +12,7 @@
 namespace keyloom {
 
 class IniService;
+struct SkinButtonPlacement;
 
 // Moves and sizes the button to the key's rectangle (without repainting)
 // and gives it the five state pictures with the rectangle's x,y as origin;
@@ -24,6 +25,8 @@ void PlaceSkinButtonWithOrigin(CPngButton& button, const IniService& ini, const 
                                std::u16string_view section, std::u16string_view key,
                                std::u16string_view origin_section, std::u16string_view origin_key,
                                const SkinSurface* picture);
+// As PlaceSkinButtonWithOrigin, from a plan already read.
+void PlaceSkinButtonByPlan(CPngButton& button, const SkinButtonPlacement& plan, const SkinSurface* picture);
 // Moves and sizes any control to the key's rectangle.
 void PlaceControl(HWND control, const IniService& ini, const std::u16string& layout_file,
                   std::u16string_view section, std::u16string_view key);

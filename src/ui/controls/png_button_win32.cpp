@@ -81,7 +81,7 @@ void DrawButtonsTogether(HWND parent, std::span<CPngButton* const> buttons) {
     // resources under Wine.
     IntersectClipRect(dc.get(), place.left, place.top, place.right, place.bottom);
     SetViewportOrgEx(dc.get(), place.left, place.top, nullptr);
-    button->Draw(dc.get());
+    button->DrawOnScreen(dc.get());
     SetViewportOrgEx(dc.get(), 0, 0, nullptr);
     SelectClipRgn(dc.get(), nullptr);
   }
@@ -135,13 +135,36 @@ void CPngButton::Draw(HDC dc) {
     const FaceSource from = face_source();
     BitBlt(dc, 0, 0, client.right, client.bottom, surface->dc(), from.x, from.y, SRCCOPY);
   }
-  if (frame_.on) {
-    GdiPen pen(CreatePen(PS_SOLID, 2, frame_.colour));
-    SelectedObject with_pen(dc, pen.get());
-    SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, 1, 1, client.right - 1, client.bottom - 1);
-  }
+  if (frame_.on) DrawFrame(dc, client);
   if (caption_.show) DrawCaption(dc, client, look);
+}
+
+void CPngButton::DrawFrame(HDC dc, const RECT& client) const {
+  GdiPen pen(CreatePen(PS_SOLID, 2, frame_.colour));
+  SelectedObject with_pen(dc, pen.get());
+  SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, 1, 1, client.right - 1, client.bottom - 1);
+}
+
+CPngButton::ShownFace CPngButton::FaceNow(const RECT& client) const {
+  const SkinSurface* surface = surfaces_[static_cast<size_t>(SelectButtonLook(state()))];
+  if (surface && !surface->has_picture()) surface = nullptr;
+  // A caption is drawn over the frame: it never counts as the same face.
+  return ShownFace{surface, face_source(), client.right, client.bottom, frame_.on && !caption_.show};
+}
+
+void CPngButton::DrawOnScreen(HDC dc) {
+  if (!hwnd_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const ShownFace now = FaceNow(client);
+  // The frame covers the same pixels in every colour, over the same face.
+  if (now.framed && shown_ == now) {
+    DrawFrame(dc, client);
+    return;
+  }
+  Draw(dc);
+  shown_ = now;
 }
 
 void CPngButton::DrawCaption(HDC dc, const RECT& client, ButtonLook look) {
@@ -250,7 +273,17 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: {
       PaintDc paint(hwnd_);
       pressed_ = (SendMessageW(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      const RECT& part = paint.paint().rcPaint;
+      const bool whole = part.left <= 0 && part.top <= 0 && part.right >= client.right && part.bottom >= client.bottom;
       Draw(paint.get());
+      // After a partial paint the screen may show two faces.
+      if (whole) {
+        shown_ = FaceNow(client);
+      } else {
+        shown_.reset();
+      }
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -260,6 +293,7 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       pressed_ = (item->itemState & ODS_SELECTED) != 0;
       Draw(item->hDC);
+      shown_.reset();  // drawn as the parent's context allowed
       return TRUE;
     }
     case BM_SETSTATE: {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +58,11 @@ class CPngButton {
 
   // Draws the current look into `dc` (the button's client coordinates).
   void Draw(HDC dc);
+  // As Draw, into a context whose drawing reaches the button's whole
+  // rectangle on the screen. When the screen shows the same face with a
+  // frame that stays on and only changes colour, the frame alone is drawn:
+  // the same pixels, without copying the face again.
+  void DrawOnScreen(HDC dc);
   void Redraw();
 
  private:
@@ -68,6 +74,18 @@ class CPngButton {
   void CreateTooltip();
   void DestroyTooltip();
   void DrawCaption(HDC dc, const RECT& client, ButtonLook look);
+  void DrawFrame(HDC dc, const RECT& client) const;
+
+  // What the whole drawing of the button on the screen shows, as far as
+  // drawing the frame alone depends on it.
+  struct ShownFace {
+    const SkinSurface* surface = nullptr;
+    FaceSource from{};
+    LONG width = 0, height = 0;
+    bool framed = false;
+    bool operator==(const ShownFace&) const = default;
+  };
+  ShownFace FaceNow(const RECT& client) const;
 
   HWND hwnd_ = nullptr;
   StateSurfaces surfaces_{};
@@ -77,6 +95,7 @@ class CPngButton {
   bool pressed_ = false;
   bool selected_ = false;
   ColourFrame frame_;
+  std::optional<ShownFace> shown_;  // unknown after a partial paint
   CaptionStyle caption_;
   std::u16string tooltip_text_;
   HWND tooltip_ = nullptr;

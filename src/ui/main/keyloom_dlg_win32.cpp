@@ -149,7 +149,7 @@ BOOL CKeyloomDlg::OnInitDialog() {
   logic_.OnCreated();
   PostMessageW(hwnd(), kMainMsgInit, kMainTagInit, 0);
   SendMessageW(hwnd(), kMainMsgLanguage, kMainTagLanguage, context_.texts.CurrentLanguageIndex());
-  SetTimer(hwnd(), kPreviewTimer, kPreviewTimerFirstMs, nullptr);
+  StartPreviewTimer(kPreviewTimerFirstMs);
   SetTimer(hwnd(), kArrowTimer, kArrowTimerMs, nullptr);
   return TRUE;
 }
@@ -301,9 +301,14 @@ void CKeyloomDlg::PlaceArrows(int frame) {
   for (int i = 0; i < 2; ++i) {
     CPngButton* b = button(ids[i]);
     if (!b) continue;
-    PlaceSkinButtonWithOrigin(*b, context_.ini, context_.layout_file, kButtonSection,
-                              left[i] ? u"LEFT_ARROW" : u"RIGHT_ARROW", kArrowFrameSection,
-                              logic_.keyboard_view().ArrowOrigin(left[i], frame), surfaces_[kArrowSurface].get());
+    const std::u16string_view key = left[i] ? u"LEFT_ARROW" : u"RIGHT_ARROW";
+    const std::u16string origin = logic_.keyboard_view().ArrowOrigin(left[i], frame);
+    auto [plan, added] = arrow_plans_.try_emplace(origin);
+    if (added) {
+      plan->second = PlanSkinButtonWithOrigin(ReadSkinRect(context_.ini, context_.layout_file, kButtonSection, key),
+                                              ReadSkinRect(context_.ini, context_.layout_file, kArrowFrameSection, origin));
+    }
+    PlaceSkinButtonByPlan(*b, plan->second, surfaces_[kArrowSurface].get());
     b->Redraw();
   }
 }
@@ -375,6 +380,14 @@ void CKeyloomDlg::PaintIconic() {
   if (icon) DrawIcon(paint.get(), (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, icon);
 }
 
+void CKeyloomDlg::StartPreviewTimer(UINT ms) { SetTimer(hwnd(), kPreviewTimer, ms, PreviewTimerProc); }
+
+void CALLBACK CKeyloomDlg::PreviewTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+  // The timer is only ever set on the main window, whose dialog long holds it.
+  auto* self = dynamic_cast<CKeyloomDlg*>(reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(window, DWLP_USER)));
+  if (self && self->hwnd() == window) self->OnTimer(id);
+}
+
 void CKeyloomDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kProgressTimer: ShowProgressFrame(progress_frame_ + 1); break;
@@ -394,10 +407,11 @@ void CKeyloomDlg::OnTimer(UINT_PTR id) {
       break;
     case kArrowTimer:
       arrow_frame_ = arrow_frame_ == 1 ? 2 : 1;
-      PlaceArrows(arrow_frame_);
+      // Unseen, the arrows wait: the next second after showing places them.
+      if (IsWindowVisible(hwnd()) && !IsIconic(hwnd())) PlaceArrows(arrow_frame_);
       break;
     case kPreviewTimer:
-      SetTimer(hwnd(), kPreviewTimer, kPreviewTimerMs, nullptr);
+      StartPreviewTimer(kPreviewTimerMs);
       logic_.OnTimer(kPreviewTimer);
       break;
     default:

@@ -27,6 +27,7 @@
 #include "base/handle_win32.h"
 #include "device/presence.h"
 #include "storage/message_boxes.h"
+#include "storage/skin_layout.h"
 #include "ui/controls/base_dialog_win32.h"
 #include "ui/controls/file_picker_win32.h"
 #include "ui/controls/png_button_win32.h"
@@ -106,6 +107,11 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
 
   MainWindowLogic& logic() { return logic_; }
   MainControls& controls() { return *this; }
+  // Starts (or re-arms) the preview timer 1052 to expire after `ms`. Its
+  // expiry runs OnTimer through a timer procedure, not through the window's
+  // procedure and the subclasses on it: under Wine each subclass level
+  // asks the window server for its property, 20 times a second.
+  void StartPreviewTimer(UINT ms);
   // What the key editor tells the window (it marks the window modified and
   // has the key buttons redrawn).
   KeyEditorHost& key_editor_host() { return *this; }
@@ -147,6 +153,7 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
   void LoadProgressPictures();
   void ShowProgressFrame(int frame);
   void OnTimer(UINT_PTR id);
+  static void CALLBACK PreviewTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
   std::u16string Text(std::u16string_view key) const;
   void PaintIconic();
   void RelabelTrayMenu(HMENU menu);
@@ -216,6 +223,9 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
   int progress_frame_ = 0;
   int busy_ = 0;
   int arrow_frame_ = 1;
+  // Where each arrow goes and shows its face, by its origin key, read
+  // from the layout once: the arrows change frame every second.
+  std::unordered_map<std::u16string, SkinButtonPlacement> arrow_plans_;
   CAboutDlg* about_ = nullptr;
   CKeyloom_DlgProfile* profile_dialog_ = nullptr;
   std::array<std::u16string, 3> links_;

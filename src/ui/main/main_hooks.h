@@ -47,8 +47,12 @@ class LightingPanel {
   virtual void OnSliderMoved(int control_id, int position) {
     (void)control_id, (void)position;
   }
-  // Timer 1052, every 50 ms (the main window re-arms it).
+  // Timer 1052, every 50 ms (the main window re-arms it), with the
+  // lighting view on.
   virtual void OnPreviewTick() {}
+  // Timer 1052 with the lighting view off: there is nothing to preview, and
+  // the timer may stop until the view is on again.
+  virtual void OnPreviewTimerIdle() {}
   // A command (WM_COMMAND) from a control the main window does not handle:
   // true when it was one of the panel's.
   virtual bool OnCommand(int control_id, int notification) {

@@ -54,18 +54,24 @@ void CMainLightingPanel::Initialise() {
 void CMainLightingPanel::OnPreviewTick() {
   HWND hwnd = window_.hwnd();
   if (!IsWindowVisible(hwnd) || IsIconic(hwnd)) {
-    // The window re-armed the timer before this call: stopping it here holds.
-    KillTimer(hwnd, kPreviewTimer);
-    timer_stopped_ = true;
+    StopPreviewTimer();
     return;
   }
   panel_.OnPreviewTimer();
 }
 
-void CMainLightingPanel::RestartPreviewTimer() {
-  if (!timer_stopped_) return;
+void CMainLightingPanel::StopPreviewTimer() {
+  // The window re-armed the timer before the tick: stopping it here holds.
+  KillTimer(window_.hwnd(), kPreviewTimer);
+  timer_stopped_ = true;
+}
+
+void CMainLightingPanel::RestartPreviewTimer(bool showing) {
+  if (!timer_stopped_ || !LightingViewOn()) return;
+  HWND hwnd = window_.hwnd();
+  if (!showing && (!IsWindowVisible(hwnd) || IsIconic(hwnd))) return;
   timer_stopped_ = false;
-  SetTimer(window_.hwnd(), kPreviewTimer, kPreviewTimerMs, nullptr);
+  window_.StartPreviewTimer(kPreviewTimerMs);
 }
 
 LRESULT CALLBACK CMainLightingPanel::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
@@ -73,18 +79,19 @@ LRESULT CALLBACK CMainLightingPanel::WindowProc(HWND window, UINT message, WPARA
   auto* self = reinterpret_cast<CMainLightingPanel*>(data);
   switch (message) {
     case WM_SHOWWINDOW:
-      if (wparam) self->RestartPreviewTimer();
-      break;
-    case WM_SIZE:
-      if (wparam != SIZE_MINIMIZED) self->RestartPreviewTimer();
+      if (wparam) self->RestartPreviewTimer(true);
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, WindowProc, kShowSubclass);
       self->listening_ = nullptr;
-      break;
+      return DefSubclassProc(window, message, wparam, lparam);
     default: break;
   }
-  return DefSubclassProc(window, message, wparam, lparam);
+  const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+  // Whatever turned the lighting view on (a click, the keyboard's arrival,
+  // a language change) or restored the window came as one of its messages.
+  if (message != WM_DESTROY && self->timer_stopped_) self->RestartPreviewTimer(false);
+  return result;
 }
 
 bool CMainLightingPanel::LightingViewOn() const {

@@ -36,10 +36,12 @@ class CMainLightingPanel final : public LightingPanel {
   void OnUserModesLoaded() override { panel_.logic().ShowUserModes(); }
   void ResetToDefaults() override { panel_.logic().ResetToDefaults(); }
   void OnSliderMoved(int control_id, int position) override { panel_.OnSlider(control_id, position); }
-  // Hidden or minimised, the window's preview timer is stopped (each wake-up
-  // costs the process time for nothing); it starts again when the window
-  // is shown or restored.
+  // Hidden or minimised, or with the lighting view off, the window's
+  // preview timer is stopped (each wake-up costs the process time for
+  // nothing); it starts again when the window is shown or restored with the
+  // view on, whichever message of the window brought that about.
   void OnPreviewTick() override;
+  void OnPreviewTimerIdle() override { StopPreviewTimer(); }
   bool OnCommand(int control_id, int notification) override { return panel_.OnCommand(control_id, notification); }
   void OnLanguage(int index) override { panel_.Relabel(index); }
   bool LightingViewOn() const override;
@@ -47,11 +49,14 @@ class CMainLightingPanel final : public LightingPanel {
   void PaintKey(int control_id, int) override { panel_.logic().PaintKey(static_cast<uint16_t>(control_id)); }
 
   CLightingPanel& panel() { return panel_; }
+  bool preview_timer_running() const { return !timer_stopped_; }
   LightingPreview& preview() { return preview_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  void RestartPreviewTimer();
+  void StopPreviewTimer();
+  // `showing`: the window is about to show (it is not visible yet).
+  void RestartPreviewTimer(bool showing);
 
   CKeyloomDlg& window_;
   HWND listening_ = nullptr;  // the window whose showing restarts the timer

@@ -220,7 +220,11 @@ bool MainWindowLogic::OnTimer(int id) {
       }
       return true;
     case kPreviewTimer:
-      if (panel_.LightingViewOn()) panel_.OnPreviewTick();
+      if (panel_.LightingViewOn()) {
+        panel_.OnPreviewTick();
+      } else {
+        panel_.OnPreviewTimerIdle();
+      }
       return true;
     default: return false;
   }

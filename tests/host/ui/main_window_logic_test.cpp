@@ -117,12 +117,12 @@ TEST(MainWindowLogic, TimersAndSlidersReachTheirHandlers) {
   MainWorld w;
   w.Create();
   w.panel.calls.clear();
-  EXPECT_TRUE(w.logic.OnTimer(kPreviewTimer));  // the view is off: no preview step
+  EXPECT_TRUE(w.logic.OnTimer(kPreviewTimer));  // the view is off: no preview step, the timer may rest
   w.panel.view_on = true;
   EXPECT_TRUE(w.logic.OnTimer(kPreviewTimer));
   w.logic.OnSliderMessage(1178, 3);
   EXPECT_FALSE(w.logic.OnTimer(4242));
-  EXPECT_EQ(w.panel.calls, (Calls{"tick", "slider 1178 3"}));
+  EXPECT_EQ(w.panel.calls, (Calls{"idle", "tick", "slider 1178 3"}));
 
   // The keyboard changed its lighting: read again and shown.
   w.sim.keyboard.EditMemory([](SimMemory& m) { m.params[15] = 7; });

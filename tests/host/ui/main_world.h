@@ -162,6 +162,7 @@ class RecordingPanel final : public LightingPanel {
     calls.push_back("slider " + std::to_string(id) + " " + std::to_string(position));
   }
   void OnPreviewTick() override { calls.push_back("tick"); }
+  void OnPreviewTimerIdle() override { calls.push_back("idle"); }
   bool OnCommand(int id, int notification) override {
     calls.push_back("command " + std::to_string(id) + " " + std::to_string(notification));
     return id >= 1146 && id <= 1223;

@@ -298,6 +298,17 @@ TEST_F(PanelOnWindow, ThePreviewColoursTheKeyButtons) {
   ClickPicture(kViewOn);
   EXPECT_FALSE(a->colour_frame().on);
   EXPECT_FALSE(main_panel->LightingViewOn());
+
+  // With the view off the timer's expiry stops it, and whatever turns the
+  // view on again starts it: here a click on the panel, which the window
+  // receives as a command.
+  window->StartPreviewTimer(kPreviewTimerMs);
+  window->logic().OnTimer(kPreviewTimer);
+  EXPECT_FALSE(main_panel->preview_timer_running());
+  ClickPicture(kViewOff);
+  ASSERT_TRUE(main_panel->LightingViewOn());
+  EXPECT_TRUE(main_panel->preview_timer_running());
+  KillTimer(hwnd(), kPreviewTimer);
 }
 
 // Key buttons with distinct LEDs to paint.

@@ -140,6 +140,17 @@ TEST(PngButton, ButtonsDrawnTogetherShowWhatTheirOwnPaintsShow) {
     EXPECT_EQ(testing::ScreenPixel(button, 15, 20), Rendering(button).at(15, 20));
   }
   EXPECT_EQ(testing::ScreenPixel(f.window.hwnd(), 45, 40), between);
+
+  // A frame that stays on and changes colour is drawn alone over the face
+  // already shown: every pixel as the button's whole paint gives it. Then
+  // a frame that goes off brings the face back whole.
+  for (auto [colour, on] : {std::pair{RGB(0, 0, 255), true}, std::pair{RGB(7, 8, 9), true}, std::pair{0ul, false}}) {
+    f.button.SetColourFrame(colour, 50, on, false);
+    DrawButtonsTogether(f.window.hwnd(), std::span<CPngButton* const>(buttons, 1));
+    EXPECT_EQ(Rendering(f.hwnd, Rendering::Source::kScreen).Differences(Rendering(f.hwnd)), 0)
+        << "frame " << colour << (on ? " on" : " off");
+  }
+
   // The hidden button was left alone; its own paint shows the frame once it is shown.
   ShowWindow(hidden, SW_SHOW);
   EXPECT_TRUE(PumpUntil([&] { return testing::ScreenPixel(hidden, 1, 20) == RGB(0, 0, 255); }, 2000));
