@@ -127,16 +127,17 @@ void CPngButton::Draw(HDC dc) {
   if (!hwnd_) return;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const ButtonLook look = SelectButtonLook(state());
+  DrawWhole(dc, client, FaceNow(client));
+}
+
+void CPngButton::DrawWhole(HDC dc, const RECT& client, const ShownFace& face) {
   // The face is copied under the frame too: a button first painted with its
   // frame on (a window shown in the per-key mode, or uncovered) would
   // otherwise show an empty black face.
-  if (const SkinSurface* surface = surfaces_[static_cast<size_t>(look)]; surface && surface->has_picture()) {
-    const FaceSource from = face_source();
-    BitBlt(dc, 0, 0, client.right, client.bottom, surface->dc(), from.x, from.y, SRCCOPY);
-  }
+  if (face.surface)
+    BitBlt(dc, 0, 0, client.right, client.bottom, face.surface->dc(), face.from.x, face.from.y, SRCCOPY);
   if (frame_.on) DrawFrame(dc, client);
-  if (caption_.show) DrawCaption(dc, client, look);
+  if (caption_.show) DrawCaption(dc, client, look());
 }
 
 void CPngButton::DrawFrame(HDC dc, const RECT& client) const {
@@ -147,7 +148,7 @@ void CPngButton::DrawFrame(HDC dc, const RECT& client) const {
 }
 
 CPngButton::ShownFace CPngButton::FaceNow(const RECT& client) const {
-  const SkinSurface* surface = surfaces_[static_cast<size_t>(SelectButtonLook(state()))];
+  const SkinSurface* surface = surfaces_[static_cast<size_t>(look())];
   if (surface && !surface->has_picture()) surface = nullptr;
   // A caption is drawn over the frame: it never counts as the same face.
   return ShownFace{surface, face_source(), client.right, client.bottom, frame_.on && !caption_.show};
@@ -163,7 +164,7 @@ void CPngButton::DrawOnScreen(HDC dc) {
     DrawFrame(dc, client);
     return;
   }
-  Draw(dc);
+  DrawWhole(dc, client, now);
   shown_ = now;
 }
 
@@ -277,10 +278,11 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       GetClientRect(hwnd_, &client);
       const RECT& part = paint.paint().rcPaint;
       const bool whole = part.left <= 0 && part.top <= 0 && part.right >= client.right && part.bottom >= client.bottom;
-      Draw(paint.get());
+      const ShownFace now = FaceNow(client);
+      DrawWhole(paint.get(), client, now);
       // After a partial paint the screen may show two faces.
       if (whole) {
-        shown_ = FaceNow(client);
+        shown_ = now;
       } else {
         shown_.reset();
       }

@@ -86,6 +86,7 @@ class CPngButton {
     bool operator==(const ShownFace&) const = default;
   };
   ShownFace FaceNow(const RECT& client) const;
+  void DrawWhole(HDC dc, const RECT& client, const ShownFace& face);
 
   HWND hwnd_ = nullptr;
   StateSurfaces surfaces_{};

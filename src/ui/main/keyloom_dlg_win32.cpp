@@ -305,8 +305,9 @@ void CKeyloomDlg::PlaceArrows(int frame) {
     const std::u16string origin = logic_.keyboard_view().ArrowOrigin(left[i], frame);
     auto [plan, added] = arrow_plans_.try_emplace(origin);
     if (added) {
-      plan->second = PlanSkinButtonWithOrigin(ReadSkinRect(context_.ini, context_.layout_file, kButtonSection, key),
-                                              ReadSkinRect(context_.ini, context_.layout_file, kArrowFrameSection, origin));
+      const IniService& ini = context_.ini;
+      plan->second = PlanSkinButtonWithOrigin(ReadSkinRect(ini, context_.layout_file, kButtonSection, key),
+                                              ReadSkinRect(ini, context_.layout_file, kArrowFrameSection, origin));
     }
     PlaceSkinButtonByPlan(*b, plan->second, surfaces_[kArrowSurface].get());
     b->Redraw();

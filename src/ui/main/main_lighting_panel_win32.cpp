@@ -66,10 +66,10 @@ void CMainLightingPanel::StopPreviewTimer() {
   timer_stopped_ = true;
 }
 
-void CMainLightingPanel::RestartPreviewTimer(bool showing) {
+void CMainLightingPanel::RestartPreviewTimer() {
   if (!timer_stopped_ || !LightingViewOn()) return;
   HWND hwnd = window_.hwnd();
-  if (!showing && (!IsWindowVisible(hwnd) || IsIconic(hwnd))) return;
+  if (!IsWindowVisible(hwnd) || IsIconic(hwnd)) return;
   timer_stopped_ = false;
   window_.StartPreviewTimer(kPreviewTimerMs);
 }
@@ -77,20 +77,16 @@ void CMainLightingPanel::RestartPreviewTimer(bool showing) {
 LRESULT CALLBACK CMainLightingPanel::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                                 DWORD_PTR data) {
   auto* self = reinterpret_cast<CMainLightingPanel*>(data);
-  switch (message) {
-    case WM_SHOWWINDOW:
-      if (wparam) self->RestartPreviewTimer(true);
-      break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(window, WindowProc, kShowSubclass);
-      self->listening_ = nullptr;
-      return DefSubclassProc(window, message, wparam, lparam);
-    default: break;
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, WindowProc, kShowSubclass);
+    self->listening_ = nullptr;
+    return DefSubclassProc(window, message, wparam, lparam);
   }
   const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
   // Whatever turned the lighting view on (a click, the keyboard's arrival,
-  // a language change) or restored the window came as one of its messages.
-  if (message != WM_DESTROY && self->timer_stopped_) self->RestartPreviewTimer(false);
+  // a language change) or showed or restored the window came as one of its
+  // messages: showing is followed by the change of its position.
+  if (message != WM_DESTROY && self->timer_stopped_) self->RestartPreviewTimer();
   return result;
 }
 

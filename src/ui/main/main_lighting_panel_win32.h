@@ -55,8 +55,7 @@ class CMainLightingPanel final : public LightingPanel {
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void StopPreviewTimer();
-  // `showing`: the window is about to show (it is not visible yet).
-  void RestartPreviewTimer(bool showing);
+  void RestartPreviewTimer();
 
   CKeyloomDlg& window_;
   HWND listening_ = nullptr;  // the window whose showing restarts the timer
