@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/clock.h"
+#include "base/wake_event.h"
 #include "device/command_set.h"
 #include "device/keyboard_link.h"
 
@@ -56,15 +57,13 @@ bool IsCandidatePath(HidBackend& backend, const std::u16string& path);
 // A stop request that interrupts sleeps.
 class StopSignal {
  public:
-  void Stop();
-  bool stopped() const { return stopped_; }
+  void Stop() { wake_.Set(); }
+  bool stopped() const { return wake_.IsSet(); }
   // Sleeps `ms` on `clock`; returns false at once when stopped.
-  bool Sleep(Clock& clock, int64_t ms);
+  bool Sleep(Clock& clock, int64_t ms) { return !clock.SleepUnless(wake_, ms); }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  std::atomic<bool> stopped_{false};
+  WakeEvent wake_;
 };
 
 class KeyboardWatcher {
