@@ -174,6 +174,13 @@ TEST(PngButton, ButtonsDrawnTogetherShowWhatTheirOwnPaintsShow) {
     EXPECT_EQ(testing::ScreenPixel(second, 1, 20), colour);
     EXPECT_EQ(Rendering(second, Rendering::Source::kScreen).Differences(Rendering(second)), 0);
   }
+  // A button hidden since it was last drawn is left alone.
+  ShowWindow(second, SW_HIDE);
+  testing::PumpPending();
+  const COLORREF uncovered = testing::ScreenPixel(f.window.hwnd(), 141, 40);
+  b2.SetColourFrame(RGB(0, 255, 255), 50, true, false);
+  DrawButtonsTogether(f.window.hwnd(), std::span<CPngButton* const>(buttons + 1, 1));
+  EXPECT_EQ(testing::ScreenPixel(f.window.hwnd(), 141, 40), uncovered);
 
   // The hidden button was left alone; its own paint shows the frame once it is shown.
   ShowWindow(hidden, SW_SHOW);
