@@ -149,6 +149,7 @@ BOOL CKeyloomDlg::OnInitDialog() {
   logic_.OnCreated();
   PostMessageW(hwnd(), kMainMsgInit, kMainTagInit, 0);
   SendMessageW(hwnd(), kMainMsgLanguage, kMainTagLanguage, context_.texts.CurrentLanguageIndex());
+  preview_timer_ms_ = 0;  // a new window has no timers yet
   StartPreviewTimer(kPreviewTimerFirstMs);
   SetTimer(hwnd(), kArrowTimer, kArrowTimerMs, nullptr);
   return TRUE;
