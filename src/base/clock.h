@@ -10,8 +10,6 @@
 #include <functional>
 #include <mutex>
 
-#include "base/wake_event.h"
-
 namespace keyloom {
 
 class Clock {
@@ -24,9 +22,6 @@ class Clock {
   // milliseconds pass. Returns ready(). ms < 0 waits without a limit.
   virtual bool WaitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
                        int64_t ms, const std::function<bool()>& ready) = 0;
-  // Sleeps `ms` milliseconds unless `wake` is set before; returns whether
-  // it is set. ms < 0 waits without a limit.
-  virtual bool SleepUnless(WakeEvent& wake, int64_t ms) = 0;
 };
 
 class SystemClock final : public Clock {
@@ -44,7 +39,6 @@ class SystemClock final : public Clock {
     }
     return cv.wait_for(lock, std::chrono::milliseconds(ms), ready);
   }
-  bool SleepUnless(WakeEvent& wake, int64_t ms) override { return wake.WaitMs(ms); }
 };
 
 // A clock that only moves when someone sleeps or waits on it: a wait whose
@@ -66,11 +60,6 @@ class ManualClock final : public Clock {
     }
     now_ += ms;
     return ready();
-  }
-  bool SleepUnless(WakeEvent& wake, int64_t ms) override {
-    if (wake.IsSet() || ms < 0) return wake.WaitMs(ms);
-    now_ += ms;
-    return wake.IsSet();
   }
   void Advance(int64_t ms) { now_ += ms; }
   int sleeps() const { return sleeps_.load(); }

@@ -45,6 +45,17 @@ bool IsCandidatePath(HidBackend& backend, const std::u16string& path) {
   return FindModel(vid, pid) != nullptr;
 }
 
+void StopSignal::Stop() {
+  std::lock_guard lock(mutex_);
+  stopped_ = true;
+  cv_.notify_all();
+}
+
+bool StopSignal::Sleep(Clock& clock, int64_t ms) {
+  std::unique_lock lock(mutex_);
+  return !clock.WaitFor(cv_, lock, ms, [this] { return stopped_.load(); });
+}
+
 // --- keyboard watcher ---
 
 void KeyboardWatcher::Run(StopSignal& stop) {

@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "base/clock.h"
-#include "base/wake_event.h"
 #include "device/command_set.h"
 #include "device/keyboard_link.h"
 
@@ -57,13 +56,15 @@ bool IsCandidatePath(HidBackend& backend, const std::u16string& path);
 // A stop request that interrupts sleeps.
 class StopSignal {
  public:
-  void Stop() { wake_.Set(); }
-  bool stopped() const { return wake_.IsSet(); }
+  void Stop();
+  bool stopped() const { return stopped_; }
   // Sleeps `ms` on `clock`; returns false at once when stopped.
-  bool Sleep(Clock& clock, int64_t ms) { return !clock.SleepUnless(wake_, ms); }
+  bool Sleep(Clock& clock, int64_t ms);
 
  private:
-  WakeEvent wake_;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  std::atomic<bool> stopped_{false};
 };
 
 class KeyboardWatcher {

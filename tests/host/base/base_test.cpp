@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 #include "base/bytes.h"
 #include "base/clock.h"
 #include "base/text.h"
-#include "base/wake_event.h"
 
 namespace keyloom {
 namespace {
@@ -87,28 +82,6 @@ TEST(ManualClock, TimedWaitAdvancesTimeInsteadOfBlocking) {
   EXPECT_EQ(clock.NowMs(), 300);
   EXPECT_TRUE(clock.WaitFor(cv, lock, 300, [] { return true; }));
   EXPECT_EQ(clock.NowMs(), 300);
-
-  WakeEvent wake;
-  EXPECT_FALSE(clock.SleepUnless(wake, 100));
-  EXPECT_EQ(clock.NowMs(), 400);
-  wake.Set();
-  EXPECT_TRUE(clock.SleepUnless(wake, 100));
-  EXPECT_EQ(clock.NowMs(), 400);
-}
-
-// The stop request of the keyboard threads: a set wakes a waiter that has
-// no limit, and every later wait returns at once.
-TEST(WakeEvent, ASetEndsEveryWaitForGood) {
-  WakeEvent wake;
-  EXPECT_FALSE(wake.WaitMs(0));
-  EXPECT_FALSE(wake.WaitMs(1));
-  std::thread waiter([&] { EXPECT_TRUE(wake.WaitMs(-1)); });
-  wake.Set();
-  waiter.join();
-  EXPECT_TRUE(wake.IsSet());
-  EXPECT_TRUE(wake.WaitMs(-1));
-  SystemClock clock;
-  EXPECT_TRUE(clock.SleepUnless(wake, 60000));
 }
 
 }  // namespace
