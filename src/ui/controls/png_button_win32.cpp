@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -34,6 +37,8 @@ void CPngButton::Detach() {
   if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
   hwnd_ = nullptr;
   mouse_over_ = tracking_ = pressed_ = false;
+  shown_.reset();
+  bounds_.reset();
 }
 
 void CPngButton::SetStateSurfaces(const StateSurfaces& surfaces, bool redraw) {
@@ -63,27 +68,39 @@ void CPngButton::SetColourFrame(uint32_t colour, int strength, bool on, bool red
   if (redraw) Redraw();
 }
 
+FramePens::~FramePens() {
+  if (original_) SelectObject(dc_, original_);
+}
+
+void FramePens::Use(COLORREF colour) {
+  if (selected_ && selected_colour_ == colour) return;
+  auto made = std::find_if(pens_.begin(), pens_.end(), [colour](const auto& p) { return p.first == colour; });
+  if (made == pens_.end()) {
+    pens_.emplace_back(colour, GdiPen(CreatePen(PS_SOLID, 2, colour)));
+    made = std::prev(pens_.end());
+  }
+  HGDIOBJ previous = SelectObject(dc_, made->second.get());
+  if (!original_) original_ = previous;
+  selected_ = true;
+  selected_colour_ = colour;
+}
+
 void DrawButtonsTogether(HWND parent, std::span<CPngButton* const> buttons) {
   if (buttons.empty()) return;
   // The parent's context without its children clipped: each button is drawn
-  // in its own place, clipped to its own rectangle, as its own paint would
-  // draw it.
+  // in its own place, as its own paint would draw it.
   WindowDc dc(parent, DCX_CACHE | DCX_CLIPSIBLINGS);
   if (!dc.get()) return;
-  for (CPngButton* button : buttons) {
+  // Frames of one colour one after the other: each pen is selected once.
+  std::vector<CPngButton*> order(buttons.begin(), buttons.end());
+  std::stable_sort(order.begin(), order.end(), [](const CPngButton* a, const CPngButton* b) {
+    return a->colour_frame().colour < b->colour_frame().colour;
+  });
+  SelectedObject hollow(dc.get(), GetStockObject(NULL_BRUSH));
+  FramePens pens(dc.get());
+  for (CPngButton* button : order) {
     HWND window = button->hwnd();
-    if (!window || !IsWindowVisible(window)) continue;
-    RECT place{};
-    GetWindowRect(window, &place);
-    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&place), 2);
-    // Clip and origin are set and taken back by hand: restoring a saved
-    // state also selects the font again, which costs a look-up of the X
-    // resources under Wine.
-    IntersectClipRect(dc.get(), place.left, place.top, place.right, place.bottom);
-    SetViewportOrgEx(dc.get(), place.left, place.top, nullptr);
-    button->DrawOnScreen(dc.get());
-    SetViewportOrgEx(dc.get(), 0, 0, nullptr);
-    SelectClipRgn(dc.get(), nullptr);
+    if (window && IsWindowVisible(window)) button->DrawOnScreen(dc.get(), pens);
   }
 }
 
@@ -154,17 +171,37 @@ CPngButton::ShownFace CPngButton::FaceNow(const RECT& client) const {
   return ShownFace{surface, face_source(), client.right, client.bottom, frame_.on && !caption_.show};
 }
 
-void CPngButton::DrawOnScreen(HDC dc) {
+const CPngButton::Bounds& CPngButton::BoundsInParent() {
+  if (!bounds_) {
+    RECT place{};
+    GetWindowRect(hwnd_, &place);
+    MapWindowPoints(HWND_DESKTOP, GetAncestor(hwnd_, GA_PARENT), reinterpret_cast<POINT*>(&place), 2);
+    Bounds b{{place.left, place.top}, {}};
+    GetClientRect(hwnd_, &b.client);
+    bounds_ = b;
+  }
+  return *bounds_;
+}
+
+void CPngButton::DrawOnScreen(HDC dc, FramePens& pens) {
   if (!hwnd_) return;
-  RECT client{};
-  GetClientRect(hwnd_, &client);
+  const auto [at, client] = BoundsInParent();
   const ShownFace now = FaceNow(client);
-  // The frame covers the same pixels in every colour, over the same face.
+  // The frame covers the same pixels in every colour, over the same face,
+  // and lies inside the button: it needs neither a clip nor an origin.
   if (now.framed && shown_ == now) {
-    DrawFrame(dc, client);
+    pens.Use(frame_.colour);
+    Rectangle(dc, at.x + 1, at.y + 1, at.x + client.right - 1, at.y + client.bottom - 1);
     return;
   }
+  // Clip and origin are set and taken back by hand: restoring a saved state
+  // also selects the font again, which costs a look-up of the X resources
+  // under Wine.
+  IntersectClipRect(dc, at.x, at.y, at.x + client.right, at.y + client.bottom);
+  SetViewportOrgEx(dc, at.x, at.y, nullptr);
   DrawWhole(dc, client, now);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  SelectClipRgn(dc, nullptr);
   shown_ = now;
 }
 
@@ -309,6 +346,7 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         tracking_ = TrackMouseEvent(&track) != FALSE;
       }
       break;
+    case WM_WINDOWPOSCHANGED: bounds_.reset(); break;
     case WM_MOUSEHOVER:
       OnHover();
       return 0;

@@ -10,11 +10,33 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ui/controls/button_look.h"
+#include "ui/controls/gdi_win32.h"
 #include "ui/controls/picture_win32.h"
 
 namespace keyloom {
+
+// The pens that draw colour frames into one context, each colour's pen made
+// once: selects the pen of a colour and puts the context's own pen back at
+// the end.
+class FramePens {
+ public:
+  explicit FramePens(HDC dc) : dc_(dc) {}
+  ~FramePens();
+  FramePens(const FramePens&) = delete;
+  FramePens& operator=(const FramePens&) = delete;
+  void Use(COLORREF colour);
+
+ private:
+  HDC dc_;
+  HGDIOBJ original_ = nullptr;
+  bool selected_ = false;
+  COLORREF selected_colour_ = 0;
+  std::vector<std::pair<COLORREF, GdiPen>> pens_;
+};
 
 // The five state surfaces, in ButtonLook order; not owned.
 using StateSurfaces = std::array<const SkinSurface*, 5>;
@@ -58,11 +80,12 @@ class CPngButton {
 
   // Draws the current look into `dc` (the button's client coordinates).
   void Draw(HDC dc);
-  // As Draw, into a context whose drawing reaches the button's whole
-  // rectangle on the screen. When the screen shows the same face with a
-  // frame that stays on and only changes colour, the frame alone is drawn:
-  // the same pixels, without copying the face again.
-  void DrawOnScreen(HDC dc);
+  // As Draw, into a context of the parent (without its children clipped)
+  // in the button's place. When the screen shows the same face with a frame
+  // that stays on and only changes colour, the frame alone is drawn with the
+  // pen from `pens` (the context's brush must be hollow): the same pixels,
+  // without copying the face again.
+  void DrawOnScreen(HDC dc, FramePens& pens);
   void Redraw();
 
  private:
@@ -86,6 +109,13 @@ class CPngButton {
     bool operator==(const ShownFace&) const = default;
   };
   ShownFace FaceNow(const RECT& client) const;
+  // Where the button lies in its parent's client area and its own client
+  // rectangle: read once after each move or resize, not at every drawing.
+  struct Bounds {
+    POINT corner{};
+    RECT client{};
+  };
+  const Bounds& BoundsInParent();
   void DrawWhole(HDC dc, const RECT& client, const ShownFace& face);
 
   HWND hwnd_ = nullptr;
@@ -97,6 +127,7 @@ class CPngButton {
   bool selected_ = false;
   ColourFrame frame_;
   std::optional<ShownFace> shown_;  // unknown after a partial paint
+  std::optional<Bounds> bounds_;   // unknown after a move or resize
   CaptionStyle caption_;
   std::u16string tooltip_text_;
   HWND tooltip_ = nullptr;

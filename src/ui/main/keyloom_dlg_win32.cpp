@@ -149,6 +149,7 @@ BOOL CKeyloomDlg::OnInitDialog() {
   logic_.OnCreated();
   PostMessageW(hwnd(), kMainMsgInit, kMainTagInit, 0);
   SendMessageW(hwnd(), kMainMsgLanguage, kMainTagLanguage, context_.texts.CurrentLanguageIndex());
+  preview_timer_ms_ = 0;  // a new window has no timers yet
   StartPreviewTimer(kPreviewTimerFirstMs);
   SetTimer(hwnd(), kArrowTimer, kArrowTimerMs, nullptr);
   return TRUE;
@@ -381,7 +382,15 @@ void CKeyloomDlg::PaintIconic() {
   if (icon) DrawIcon(paint.get(), (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, icon);
 }
 
-void CKeyloomDlg::StartPreviewTimer(UINT ms) { SetTimer(hwnd(), kPreviewTimer, ms, PreviewTimerProc); }
+void CKeyloomDlg::StartPreviewTimer(UINT ms) {
+  if (ms == preview_timer_ms_) return;
+  if (SetTimer(hwnd(), kPreviewTimer, ms, PreviewTimerProc)) preview_timer_ms_ = ms;
+}
+
+void CKeyloomDlg::StopPreviewTimer() {
+  KillTimer(hwnd(), kPreviewTimer);
+  preview_timer_ms_ = 0;
+}
 
 void CALLBACK CKeyloomDlg::PreviewTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
   // The timer is only ever set on the main window, whose dialog long holds it.
@@ -717,8 +726,8 @@ void CKeyloomDlg::ReleaseSkin() {
 }
 
 void CKeyloomDlg::EndMainDialog() {
-  for (UINT_PTR id : {kPreviewTimer, kArrowTimer, kProgressTimer, kBusyShowTimer, kBusyHideTimer})
-    KillTimer(hwnd(), id);
+  StopPreviewTimer();
+  for (UINT_PTR id : {kArrowTimer, kProgressTimer, kBusyShowTimer, kBusyHideTimer}) KillTimer(hwnd(), id);
   EndDialog(IDOK);
 }
 

@@ -107,11 +107,14 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
 
   MainWindowLogic& logic() { return logic_; }
   MainControls& controls() { return *this; }
-  // Starts (or re-arms) the preview timer 1052 to expire after `ms`. Its
-  // expiry runs OnTimer through a timer procedure, not through the window's
-  // procedure and the subclasses on it: under Wine each subclass level
-  // asks the window server for its property, 20 times a second.
+  // Starts the preview timer 1052 to expire every `ms`. Its expiry runs
+  // OnTimer through a timer procedure, not through the window's procedure
+  // and the subclasses on it: under Wine each subclass level asks the
+  // window server for its property, 20 times a second. A timer that runs
+  // at `ms` already is left as it runs: setting it again is one more
+  // request to the window server at every tick.
   void StartPreviewTimer(UINT ms);
+  void StopPreviewTimer();
   // What the key editor tells the window (it marks the window modified and
   // has the key buttons redrawn).
   KeyEditorHost& key_editor_host() { return *this; }
@@ -226,6 +229,7 @@ class CKeyloomDlg final : public CBaseDialog, private MainWindowView, private Ke
   // Where each arrow goes and shows its face, by its origin key, read
   // from the layout once: the arrows change frame every second.
   std::unordered_map<std::u16string, SkinButtonPlacement> arrow_plans_;
+  UINT preview_timer_ms_ = 0;  // the preview timer's period; 0 while it is stopped
   CAboutDlg* about_ = nullptr;
   CKeyloom_DlgProfile* profile_dialog_ = nullptr;
   std::array<std::u16string, 3> links_;

@@ -61,8 +61,7 @@ void CMainLightingPanel::OnPreviewTick() {
 }
 
 void CMainLightingPanel::StopPreviewTimer() {
-  // The window re-armed the timer before the tick: stopping it here holds.
-  KillTimer(window_.hwnd(), kPreviewTimer);
+  window_.StopPreviewTimer();
   timer_stopped_ = true;
 }
 

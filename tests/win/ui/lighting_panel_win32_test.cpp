@@ -64,7 +64,7 @@ struct PanelOnWindow : testing::MainWindowFixture {
   void StartWithoutPreviewTimer(bool opens_itself = true) {
     UseKeyboard();
     Create();
-    KillTimer(hwnd(), kPreviewTimer);
+    window->StopPreviewTimer();
     ASSERT_TRUE(PumpUntil([&] { return window->logic().started_hidden(); }));
     if (!opens_itself) return;
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hwnd()) != FALSE; }, 10000)) << "the window opens by itself";
@@ -84,7 +84,7 @@ struct PanelOnWindow : testing::MainWindowFixture {
     StartWithoutPreviewTimer(false);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageW(panel().control(kModeList), CB_GETCOUNT, 0, 0) > 0; }, 10000));
     ShowWindow(hwnd(), SW_SHOW);
-    KillTimer(hwnd(), kPreviewTimer);  // showing starts a stopped timer again
+    window->StopPreviewTimer();  // showing starts a stopped timer again
   }
   CLightingPanel& panel() { return main_panel->panel(); }
   void Command(uint16_t id, int code) {
@@ -290,7 +290,7 @@ TEST_F(PanelOnWindow, ThePreviewColoursTheKeyButtons) {
   for (int i = 0; i < 8; ++i) main_panel->OnPreviewTick();
   EXPECT_EQ(a->colour_frame().colour, before);
   ShowWindow(hwnd(), SW_RESTORE);
-  KillTimer(hwnd(), kPreviewTimer);  // restoring started it again; the test steps by hand
+  window->StopPreviewTimer();  // restoring started it again; the test steps by hand
   for (int i = 0; i < 8; ++i) main_panel->OnPreviewTick();
   EXPECT_NE(a->colour_frame().colour, before) << "the preview moves again once the window is shown";
 
@@ -308,7 +308,7 @@ TEST_F(PanelOnWindow, ThePreviewColoursTheKeyButtons) {
   ClickPicture(kViewOff);
   ASSERT_TRUE(main_panel->LightingViewOn());
   EXPECT_TRUE(main_panel->preview_timer_running());
-  KillTimer(hwnd(), kPreviewTimer);
+  window->StopPreviewTimer();
 }
 
 // Key buttons with distinct LEDs to paint.

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "ui/controls/picture_win32.h"
 #include "ui/controls/png_button_win32.h"
@@ -142,14 +144,43 @@ TEST(PngButton, ButtonsDrawnTogetherShowWhatTheirOwnPaintsShow) {
   EXPECT_EQ(testing::ScreenPixel(f.window.hwnd(), 45, 40), between);
 
   // A frame that stays on and changes colour is drawn alone over the face
-  // already shown: every pixel as the button's whole paint gives it. Then
+  // already shown, without a clip: every pixel as the button's whole paint
+  // gives it, and not one pixel of the ring around the button changes. Then
   // a frame that goes off brings the face back whole.
+  auto ring = [&] {
+    std::vector<COLORREF> pixels;
+    for (int x = 9; x <= 40; ++x)
+      for (int y : {19, 60}) pixels.push_back(testing::ScreenPixel(f.window.hwnd(), x, y));
+    for (int y = 19; y <= 60; ++y)
+      for (int x : {9, 40}) pixels.push_back(testing::ScreenPixel(f.window.hwnd(), x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> around = ring();
   for (auto [colour, on] : {std::pair{RGB(0, 0, 255), true}, std::pair{RGB(7, 8, 9), true}, std::pair{0ul, false}}) {
     f.button.SetColourFrame(colour, 50, on, false);
     DrawButtonsTogether(f.window.hwnd(), std::span<CPngButton* const>(buttons, 1));
     EXPECT_EQ(Rendering(f.hwnd, Rendering::Source::kScreen).Differences(Rendering(f.hwnd)), 0)
         << "frame " << colour << (on ? " on" : " off");
+    EXPECT_EQ(ring(), around) << "frame " << colour << (on ? " on" : " off");
   }
+
+  // A button that moved is drawn in its new place, frame alone or whole.
+  MoveWindow(second, 140, 20, 30, 40, TRUE);
+  b2.Place(140, 20, f.surfaces.get(), true);
+  testing::PumpPending();
+  for (COLORREF colour : {RGB(0, 0, 255), RGB(255, 255, 0)}) {
+    b2.SetColourFrame(colour, 50, true, false);
+    DrawButtonsTogether(f.window.hwnd(), std::span<CPngButton* const>(buttons + 1, 1));
+    EXPECT_EQ(testing::ScreenPixel(second, 1, 20), colour);
+    EXPECT_EQ(Rendering(second, Rendering::Source::kScreen).Differences(Rendering(second)), 0);
+  }
+  // A button hidden since it was last drawn is left alone.
+  ShowWindow(second, SW_HIDE);
+  testing::PumpPending();
+  const COLORREF uncovered = testing::ScreenPixel(f.window.hwnd(), 141, 40);
+  b2.SetColourFrame(RGB(0, 255, 255), 50, true, false);
+  DrawButtonsTogether(f.window.hwnd(), std::span<CPngButton* const>(buttons + 1, 1));
+  EXPECT_EQ(testing::ScreenPixel(f.window.hwnd(), 141, 40), uncovered);
 
   // The hidden button was left alone; its own paint shows the frame once it is shown.
   ShowWindow(hidden, SW_SHOW);
