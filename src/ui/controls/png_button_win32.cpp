@@ -73,16 +73,16 @@ FramePens::~FramePens() {
 }
 
 void FramePens::Use(COLORREF colour) {
-  if (selected_ && selected_colour_ == colour) return;
+  if (selected_ == colour) return;
   auto made = std::find_if(pens_.begin(), pens_.end(), [colour](const auto& p) { return p.first == colour; });
   if (made == pens_.end()) {
     pens_.emplace_back(colour, GdiPen(CreatePen(PS_SOLID, 2, colour)));
     made = std::prev(pens_.end());
   }
   HGDIOBJ previous = SelectObject(dc_, made->second.get());
+  if (!previous) return;  // not selected: the next frame tries again
   if (!original_) original_ = previous;
-  selected_ = true;
-  selected_colour_ = colour;
+  selected_ = colour;
 }
 
 void DrawButtonsTogether(HWND parent, std::span<CPngButton* const> buttons) {

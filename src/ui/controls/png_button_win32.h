@@ -32,9 +32,8 @@ class FramePens {
 
  private:
   HDC dc_;
-  HGDIOBJ original_ = nullptr;
-  bool selected_ = false;
-  COLORREF selected_colour_ = 0;
+  HGDIOBJ original_ = nullptr;           // the context's own pen, once one of ours is in
+  std::optional<COLORREF> selected_;     // the colour whose pen is in the context
   std::vector<std::pair<COLORREF, GdiPen>> pens_;
 };
 
