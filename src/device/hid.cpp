@@ -109,6 +109,7 @@ void HidInterface::BuildInputItems(const HidDevice& device) {
   items_.clear();
   input_report_.assign(caps_.input_report_length, 0);
   for (const HidInputCap& cap : device.InputButtonCaps()) {
+    if (items_.size() == kMaxInputDataItems) return;
     InputDataItem item;
     item.is_button = true;
     item.status = kHidStatusSuccess;
@@ -116,12 +117,13 @@ void HidInterface::BuildInputItems(const HidDevice& device) {
     item.report_id = cap.report_id;
     item.usage_min = cap.usage_min;
     item.usage_max = cap.is_range ? cap.usage_max : cap.usage_min;
-    item.usages.assign(device.MaxUsageListLength(cap.usage_page), 0);
+    item.usages.assign(std::min(device.MaxUsageListLength(cap.usage_page), kMaxUsagesOnAtOnce), 0);
     items_.push_back(std::move(item));
   }
   for (const HidInputCap& cap : device.InputValueCaps()) {
     const uint32_t last = cap.is_range ? cap.usage_max : cap.usage_min;
     for (uint32_t usage = cap.usage_min; usage <= last; ++usage) {
+      if (items_.size() == kMaxInputDataItems) return;
       InputDataItem item;
       item.status = kHidStatusSuccess;
       item.usage_page = cap.usage_page;
@@ -136,12 +138,19 @@ bool HidInterface::ParseInputReport(const uint8_t* report, size_t length) {
   std::shared_ptr<HidDevice> device = Device();
   if (!device || report == nullptr || length == 0) return false;
   const std::span<const uint8_t> bytes(report, length);
-  std::vector<uint16_t> on;
+  // The usages that are on depend on the page alone: each page is asked once.
+  std::vector<std::pair<uint16_t, std::vector<uint16_t>>> on_by_page;
+  const auto usages_on = [&](uint16_t page) -> const std::vector<uint16_t>& {
+    for (const auto& [asked, on] : on_by_page)
+      if (asked == page) return on;
+    std::vector<uint16_t> on;
+    device->GetUsages(page, bytes, on);
+    return on_by_page.emplace_back(page, std::move(on)).second;
+  };
   for (InputDataItem& item : items_) {
     if ((item.report_id & 0xFF) != report[0]) continue;
     if (item.is_button) {
-      on.clear();
-      device->GetUsages(item.usage_page, bytes, on);
+      const std::vector<uint16_t>& on = usages_on(item.usage_page);
       size_t kept = 0;
       for (uint16_t usage : on) {
         if (kept == item.usages.size()) break;

@@ -53,7 +53,13 @@ struct HidInputCap {
 };
 
 // One item per input button capability, then one per usage of every input
-// value capability.
+// value capability. A descriptor is outside bytes: a few hundred of them can
+// declare millions of value usages, so an interface keeps its first
+// kMaxInputDataItems items and each button item room for kMaxUsagesOnAtOnce
+// usages; the keyboard's interfaces need a handful of each.
+inline constexpr size_t kMaxInputDataItems = 4096;
+inline constexpr size_t kMaxUsagesOnAtOnce = 1024;
+
 struct InputDataItem {
   bool is_button = false;
   uint16_t usage_page = 0;

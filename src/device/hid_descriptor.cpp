@@ -40,6 +40,26 @@ std::optional<uint32_t> ReadBits(std::span<const uint8_t> data, uint32_t bit, ui
   return static_cast<uint32_t>(v);
 }
 
+// The first element of `f` whose usage (as UsageAt gives it) is `usage`,
+// found without walking the elements: a field may have 65535 of them.
+std::optional<uint32_t> FirstElementOf(const HidInputField& f, uint16_t usage) {
+  uint32_t k = 0;
+  if (f.has_range) {
+    // Elements past the range repeat usage_max, which its own element has first.
+    if (usage < f.usage_min || usage > f.usage_max) return std::nullopt;
+    k = uint32_t{usage} - f.usage_min;
+  } else if (!f.usages.empty()) {
+    // Elements past the list repeat its last usage, which is in the list.
+    const auto at = std::find(f.usages.begin(), f.usages.end(), usage);
+    if (at == f.usages.end()) return std::nullopt;
+    k = static_cast<uint32_t>(at - f.usages.begin());
+  } else if (usage != 0) {
+    return std::nullopt;
+  }
+  if (k >= f.report_count) return std::nullopt;
+  return k;
+}
+
 std::span<const uint8_t> Payload(std::span<const uint8_t> report) {
   // Reports always carry a report-id byte (0 when the descriptor has none).
   return report.empty() ? report : report.subspan(1);
@@ -226,15 +246,14 @@ bool DescriptorUsageValue(const HidReportDescriptor& d, uint16_t usage_page, uin
   const std::span<const uint8_t> payload = Payload(report);
   for (const HidInputField& f : d.inputs) {
     if (IsButton(f) || f.usage_page != usage_page || f.report_id != report[0]) continue;
-    for (uint32_t k = 0; k < f.report_count; ++k) {
-      if (f.UsageAt(k) != usage) continue;
-      const auto v = ReadBits(payload, f.bit_offset + k * f.report_size, f.report_size);
-      if (!v) return false;
-      raw = *v;
-      scaled = f.logical_min < 0 ? SignExtend(*v, f.report_size <= 8 ? 1 : f.report_size <= 16 ? 2 : 4)
-                                 : static_cast<int32_t>(*v);
-      return true;
-    }
+    const std::optional<uint32_t> k = FirstElementOf(f, usage);
+    if (!k) continue;
+    const auto v = ReadBits(payload, f.bit_offset + *k * f.report_size, f.report_size);
+    if (!v) return false;
+    raw = *v;
+    scaled = f.logical_min < 0 ? SignExtend(*v, f.report_size <= 8 ? 1 : f.report_size <= 16 ? 2 : 4)
+                               : static_cast<int32_t>(*v);
+    return true;
   }
   return false;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 #include "device/hid_descriptor.h"
@@ -76,6 +77,96 @@ TEST(HidInterface, ConsumerReportGivesTheFirstUsageThatIsOn) {
   const uint8_t other[3] = {7, 0x11, 0x18};
   ASSERT_TRUE(hid.ParseInputReport(other, 3));
   EXPECT_EQ(hid.input_items()[0].usages[0], 0x0402);
+}
+
+TEST(HidInterface, ButtonItemsOfOnePageEachKeepTheirOwnUsages) {
+  SimStack sim;
+  HidInterface hid(sim.backend);
+  ASSERT_EQ(hid.Open(sim.backend.PathOf(SimInterface::kBoot), true, false, true, false), 1);
+  const auto& items = hid.input_items();
+  ASSERT_GE(items.size(), 2u);
+  const uint8_t report[9] = {0, 0x02 /* left shift */, 0, 0x04 /* A */, 0x05 /* B */, 0, 0, 0, 0};
+  ASSERT_TRUE(hid.ParseInputReport(report, 9));
+  EXPECT_EQ(items[0].usages[0], 0xE1);
+  EXPECT_EQ(items[0].usages[1], 0);
+  EXPECT_EQ(items[1].usages[0], 0x04);
+  EXPECT_EQ(items[1].usages[1], 0x05);
+}
+
+// An interface that answers with a report descriptor of the test's choosing.
+class DescribedBackend final : public HidBackend {
+ public:
+  explicit DescribedBackend(std::span<const uint8_t> bytes) : descriptor_(*ParseReportDescriptor(bytes)) {}
+  bool Enumerate(std::vector<std::u16string>& paths) override {
+    paths = {u"described"};
+    return true;
+  }
+  std::shared_ptr<HidDevice> Open(const std::u16string&, const HidOpenOptions&) override {
+    return std::make_shared<Device>(descriptor_);
+  }
+  bool Probe(const std::u16string&) override { return true; }
+
+ private:
+  class Device final : public DescriptorHidDevice {
+   public:
+    using DescriptorHidDevice::DescriptorHidDevice;
+    HidAttributes Attributes() const override { return {}; }
+    int Read(uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
+    int Write(const uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
+    void Abort() override {}
+    void DiscardPendingInput() override {}
+  };
+  HidReportDescriptor descriptor_;
+};
+
+TEST(HidInterface, DescriptorDeclaringMillionsOfUsagesKeepsItsFirstItems) {
+  // 100 value ranges of 65536 usages each and a bitmap of 60000 buttons, in 721 bytes.
+  std::vector<uint8_t> bytes = {0x05, 0x0C, 0x75, 0x01, 0x96, 0x60, 0xEA, 0x19, 0x01, 0x2A, 0x60, 0xEA, 0x81, 0x02,
+                                0x75, 0x08, 0x95, 0x01};
+  for (int i = 0; i < 100; ++i) bytes.insert(bytes.end(), {0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x81, 0x02});
+  DescribedBackend backend(bytes);
+  HidInterface hid(backend);
+  ASSERT_EQ(hid.Open(u"described", true, false, true, false), 1);
+  const auto& items = hid.input_items();
+  ASSERT_EQ(items.size(), kMaxInputDataItems);
+  EXPECT_TRUE(items[0].is_button);
+  EXPECT_EQ(items[0].usages.size(), kMaxUsagesOnAtOnce);
+  EXPECT_EQ(items[1].usage, 0);
+  EXPECT_EQ(items.back().usage, kMaxInputDataItems - 2);
+  // The first button is still read.
+  std::vector<uint8_t> report(hid.caps().input_report_length, 0);
+  report[1] = 0x01;
+  hid.ParseInputReport(report.data(), report.size());
+  EXPECT_EQ(items[0].usages[0], 0x0001);
+}
+
+TEST(HidDescriptor, ValueOfAUsageIsItsFirstElement) {
+  const uint8_t bytes[] = {
+      0x05, 0x01, 0x75, 0x08, 0x15, 0x00, 0x26, 0xFF, 0x00,  // page 1, 8-bit values 0..255
+      0x19, 0x30, 0x29, 0x32, 0x95, 0x04, 0x81, 0x02,        // range 30..32, 4 elements: 30 31 32 32
+      0x09, 0x40, 0x09, 0x41, 0x95, 0x03, 0x81, 0x02,        // list 40 41, 3 elements: 40 41 41
+      0x19, 0x50, 0x29, 0x5F, 0x95, 0x02, 0x81, 0x02,        // range 50..5F, 2 elements: 50 51
+      0x95, 0x01, 0x81, 0x02,                                // no usage, 1 element
+  };
+  const auto d = ParseReportDescriptor(bytes);
+  ASSERT_TRUE(d);
+  const uint8_t report[] = {0, 10, 11, 12, 13, 20, 21, 22, 30, 31, 40};
+  struct Case {
+    uint16_t usage;
+    std::optional<uint32_t> value;
+  } cases[] = {
+      {0x30, 10}, {0x31, 11}, {0x32, 12}, {0x33, std::nullopt}, {0x40, 20}, {0x41, 21},
+      {0x42, std::nullopt}, {0x50, 30}, {0x51, 31}, {0x52, std::nullopt}, {0x5F, std::nullopt}, {0x00, 40},
+  };
+  for (const Case& c : cases) {
+    uint32_t raw = 0;
+    int32_t scaled = 0;
+    const bool found = DescriptorUsageValue(*d, 0x01, c.usage, report, raw, scaled);
+    EXPECT_EQ(found, c.value.has_value()) << std::hex << c.usage;
+    if (found && c.value) {
+      EXPECT_EQ(raw, *c.value) << std::hex << c.usage;
+    }
+  }
 }
 
 TEST(HidDescriptor, DescribesTheThreeInterfaces) {
