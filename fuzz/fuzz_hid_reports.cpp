@@ -9,45 +9,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <span>
 #include <vector>
 
 #include "base/bytes.h"
 #include "device/hid.h"
 #include "device/hid_descriptor.h"
-
-namespace {
+#include "device/sim/sim_backend.h"
 
 using namespace keyloom;
-
-class FuzzDevice final : public DescriptorHidDevice {
- public:
-  using DescriptorHidDevice::DescriptorHidDevice;
-  HidAttributes Attributes() const override { return {}; }
-  int Read(uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
-  int Write(const uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
-  void Abort() override {}
-  void DiscardPendingInput() override {}
-};
-
-class FuzzBackend final : public HidBackend {
- public:
-  explicit FuzzBackend(HidReportDescriptor d) : d_(std::move(d)) {}
-  bool Enumerate(std::vector<std::u16string>& paths) override {
-    paths = {u"fuzz"};
-    return true;
-  }
-  std::shared_ptr<HidDevice> Open(const std::u16string&, const HidOpenOptions&) override {
-    return std::make_shared<FuzzDevice>(d_);
-  }
-  bool Probe(const std::u16string&) override { return true; }
-
- private:
-  HidReportDescriptor d_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::span<const uint8_t> in(data, size);
@@ -61,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DescriptorValueCaps(*descriptor);
   DescriptorMaxUsageListLength(*descriptor, 0x0C);
 
-  FuzzBackend backend(*descriptor);
+  DescribedHidBackend backend(*descriptor);
   HidInterface hid(backend);
-  if (!hid.Open(u"fuzz", true, false, true, false)) return 0;
+  if (!hid.Open(DescribedHidBackend::kPath, true, false, true, false)) return 0;
   std::vector<uint8_t> report(std::max<size_t>(hid.caps().input_report_length, 1));
   while (!in.empty()) {
     const size_t n = std::min<size_t>(in[0], in.size() - 1);

@@ -106,6 +106,17 @@ class InertDevice final : public HidDevice {
   void DiscardPendingInput() override {}
 };
 
+// An interface that has a report descriptor and nothing to say.
+class SilentDevice final : public DescriptorHidDevice {
+ public:
+  using DescriptorHidDevice::DescriptorHidDevice;
+  HidAttributes Attributes() const override { return {}; }
+  int Read(uint8_t*, size_t, size_t* done, int) override { return *done = 0, 0; }
+  int Write(const uint8_t*, size_t, size_t* done, int) override { return *done = 0, 0; }
+  void Abort() override {}
+  void DiscardPendingInput() override {}
+};
+
 }  // namespace
 
 std::span<const uint8_t> SimReportDescriptor(SimInterface iface) {
@@ -165,6 +176,16 @@ bool SimHidBackend::Probe(const std::u16string& path) {
   if (!keyboard_ || !keyboard_->plugged()) return false;
   return path == PathOf(SimInterface::kVendor) || path == PathOf(SimInterface::kConsumer) ||
          path == PathOf(SimInterface::kBoot) || path == refusing_;
+}
+
+bool DescribedHidBackend::Enumerate(std::vector<std::u16string>& paths) {
+  paths = {kPath};
+  return true;
+}
+
+std::shared_ptr<HidDevice> DescribedHidBackend::Open(const std::u16string& path, const HidOpenOptions&) {
+  if (path != kPath) return nullptr;
+  return std::make_shared<SilentDevice>(descriptor_);
 }
 
 }  // namespace keyloom

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/hid.h"
+#include "device/hid_descriptor.h"
 #include "device/sim/sim_keyboard.h"
 
 namespace keyloom {
@@ -45,6 +46,22 @@ class SimHidBackend final : public HidBackend {
   std::atomic<bool> fail_enumeration_{false};
   std::atomic<int> opens_{0};
   std::atomic<int> probes_{0};
+};
+
+// A machine with one silent interface that presents a report descriptor of
+// the caller's choosing: what any descriptor makes of an open interface.
+class DescribedHidBackend final : public HidBackend {
+ public:
+  static constexpr char16_t kPath[] = u"described";
+
+  explicit DescribedHidBackend(HidReportDescriptor descriptor) : descriptor_(std::move(descriptor)) {}
+
+  bool Enumerate(std::vector<std::u16string>& paths) override;
+  std::shared_ptr<HidDevice> Open(const std::u16string& path, const HidOpenOptions& options) override;
+  bool Probe(const std::u16string& path) override { return path == kPath; }
+
+ private:
+  HidReportDescriptor descriptor_;
 };
 
 }  // namespace keyloom

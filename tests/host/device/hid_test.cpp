@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <thread>
 
 #include "device/hid_descriptor.h"
@@ -93,40 +92,14 @@ TEST(HidInterface, ButtonItemsOfOnePageEachKeepTheirOwnUsages) {
   EXPECT_EQ(items[1].usages[1], 0x05);
 }
 
-// An interface that answers with a report descriptor of the test's choosing.
-class DescribedBackend final : public HidBackend {
- public:
-  explicit DescribedBackend(std::span<const uint8_t> bytes) : descriptor_(*ParseReportDescriptor(bytes)) {}
-  bool Enumerate(std::vector<std::u16string>& paths) override {
-    paths = {u"described"};
-    return true;
-  }
-  std::shared_ptr<HidDevice> Open(const std::u16string&, const HidOpenOptions&) override {
-    return std::make_shared<Device>(descriptor_);
-  }
-  bool Probe(const std::u16string&) override { return true; }
-
- private:
-  class Device final : public DescriptorHidDevice {
-   public:
-    using DescriptorHidDevice::DescriptorHidDevice;
-    HidAttributes Attributes() const override { return {}; }
-    int Read(uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
-    int Write(const uint8_t*, size_t, size_t* done, int) override { return *done = 0; }
-    void Abort() override {}
-    void DiscardPendingInput() override {}
-  };
-  HidReportDescriptor descriptor_;
-};
-
 TEST(HidInterface, DescriptorDeclaringMillionsOfUsagesKeepsItsFirstItems) {
   // 100 value ranges of 65536 usages each and a bitmap of 60000 buttons, in 721 bytes.
   std::vector<uint8_t> bytes = {0x05, 0x0C, 0x75, 0x01, 0x96, 0x60, 0xEA, 0x19, 0x01, 0x2A, 0x60, 0xEA, 0x81, 0x02,
                                 0x75, 0x08, 0x95, 0x01};
   for (int i = 0; i < 100; ++i) bytes.insert(bytes.end(), {0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x81, 0x02});
-  DescribedBackend backend(bytes);
+  DescribedHidBackend backend(*ParseReportDescriptor(bytes));
   HidInterface hid(backend);
-  ASSERT_EQ(hid.Open(u"described", true, false, true, false), 1);
+  ASSERT_EQ(hid.Open(DescribedHidBackend::kPath, true, false, true, false), 1);
   const auto& items = hid.input_items();
   ASSERT_EQ(items.size(), kMaxInputDataItems);
   EXPECT_TRUE(items[0].is_button);
