@@ -93,7 +93,7 @@ TEST(HidInterface, ButtonItemsOfOnePageEachKeepTheirOwnUsages) {
 }
 
 TEST(HidInterface, DescriptorDeclaringMillionsOfUsagesKeepsItsFirstItems) {
-  // 100 value ranges of 65536 usages each and a bitmap of 60000 buttons, in 721 bytes.
+  // 100 value ranges of 65536 usages each and a bitmap of 60000 buttons, in 718 bytes.
   std::vector<uint8_t> bytes = {0x05, 0x0C, 0x75, 0x01, 0x96, 0x60, 0xEA, 0x19, 0x01, 0x2A, 0x60, 0xEA, 0x81, 0x02,
                                 0x75, 0x08, 0x95, 0x01};
   for (int i = 0; i < 100; ++i) bytes.insert(bytes.end(), {0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x81, 0x02});
