@@ -103,10 +103,17 @@ int RunKeyloom(HINSTANCE resources, const std::vector<std::u16string>& arguments
     MainWindowContext context{resources,      *ini,          texts,           presence,         shell,
                               notifier,       instance_mutex, model,          *hid.backend,     paths.main_skin,
                               paths.skin_folder, paths.help_folder, paths.profile_skin};
-    FirmwareUpdateContext firmware_context{resources,         *ini,              text_source,
-                                           commands,          stores.edit,       shell,
-                                           &backups,          paths.update_skin, paths.skin_folder,
-                                           paths.help_folder, paths.package_folder};
+    FirmwareUpdateContext firmware_context{.resources = resources,
+                                           .ini = *ini,
+                                           .texts = text_source,
+                                           .commands = commands,
+                                           .edit = stores.edit,
+                                           .shell = shell,
+                                           .backups = &backups,
+                                           .layout_file = paths.update_skin,
+                                           .skin_folder = paths.skin_folder,
+                                           .help_folder = paths.help_folder,
+                                           .package_folder = paths.package_folder};
     FirmwareUpdate firmware(firmware_context);
     HookUpFirmwareUpdate(context, firmware, clock);
     context.make_key_editor = MakeMainKeyEditor;

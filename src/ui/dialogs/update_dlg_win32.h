@@ -39,10 +39,10 @@ struct FirmwareUpdateContext {
   std::u16string package_folder;       // Package\ (with the separator)
   // File dialogs, message boxes and questions; null: the system's. Tests
   // answer them.
-  std::function<std::optional<std::u16string>(const FileDialogRequest&)> ask_file_name;
-  std::function<void(std::u16string_view text, std::u16string_view title)> show_text;
-  std::function<bool(std::u16string_view text, std::u16string_view title)> ask_yes_no;
-  std::function<bool(std::u16string_view text, std::u16string_view title)> ask_ok_cancel;
+  std::function<std::optional<std::u16string>(const FileDialogRequest&)> ask_file_name = nullptr;
+  std::function<void(std::u16string_view text, std::u16string_view title)> show_text = nullptr;
+  std::function<bool(std::u16string_view text, std::u16string_view title)> ask_yes_no = nullptr;
+  std::function<bool(std::u16string_view text, std::u16string_view title)> ask_ok_cancel = nullptr;
   std::function<void()> exit_silently = [] { ExitProcess(0); };
 };
 
